@@ -1,0 +1,45 @@
+# The two commands a user needs are `make run` and `make test`; the rest serve developers.
+# Every target installs what is missing first (tools/bootstrap.sh does nothing when all is there).
+
+JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
+BUILD       ?= build
+FUZZ_SECONDS ?= 60
+CMAKE_FLAGS ?=
+
+.PHONY: all bootstrap build run test bench sanitize fuzz clean
+
+all: build
+
+bootstrap:
+	@bash tools/bootstrap.sh
+
+build: bootstrap
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@bash tools/run.sh $(BUILD)
+
+test: build
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: bootstrap
+	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DZOR_BENCH=ON -DZOR_TESTS=OFF >/dev/null
+	@cmake --build build-bench -j $(JOBS)
+	@bash tools/run_benches.sh build-bench
+
+sanitize: bootstrap
+	@cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZOR_SANITIZE=ON >/dev/null
+	@cmake --build build-asan -j $(JOBS)
+	@cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+	@cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZOR_TSAN=ON >/dev/null
+	@cmake --build build-tsan -j $(JOBS)
+	@cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -L threaded -j $(JOBS)
+
+fuzz: bootstrap
+	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZOR_FUZZ=ON >/dev/null
+	@cmake --build build-fuzz -j $(JOBS)
+	@bash tools/run_fuzzers.sh build-fuzz $(FUZZ_SECONDS)
+
+clean:
+	rm -rf build build-bench build-asan build-tsan build-fuzz

@@ -1,0 +1,30 @@
+// The RIFF/WAVE reader: one file, its format record and its data, read through mmio.
+#pragma once
+
+#include "platform/mmio/mmsystem.h"
+
+HRESULT OpenWaveFile(LPSTR fileName, HMMIO* handle, WAVEFORMATEX** format, MMCKINFO* riff);
+HRESULT ReadWaveFormat(HMMIO handle, MMCKINFO* riff, WAVEFORMATEX** format);
+HRESULT SeekToWaveData(HMMIO handle, MMCKINFO* data, MMCKINFO* riff);
+HRESULT ReadWaveData(HMMIO handle, UINT size, BYTE* buffer, MMCKINFO* data, UINT* bytesRead);
+
+// Size of the "data" chunk of a PCM WAV file that the wave-out device can play; 0 otherwise.
+DWORD ProbeWaveFile(LPSTR fileName);
+
+class CWaveStream {
+public:
+    CWaveStream();
+    ~CWaveStream();
+    CWaveStream(const CWaveStream&) = delete;
+    CWaveStream& operator=(const CWaveStream&) = delete;
+
+    HRESULT Open(LPSTR fileName);
+    HRESULT Rewind();
+    HRESULT Read(UINT size, BYTE* buffer, UINT* bytesRead);
+    HRESULT Close();
+
+    WAVEFORMATEX* m_pwfx;  // owned; allocated with new[] as BYTE[18 + cbSize]
+    HMMIO m_hmmio;
+    MMCKINFO m_ckData;     // cksize counts the data bytes not yet requested
+    MMCKINFO m_ckRiff;
+};

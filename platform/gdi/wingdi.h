@@ -1,0 +1,71 @@
+// Device contexts over 32-bit surfaces, bitmaps, block transfers and rectangle helpers.
+// Pixels are 0x00RRGGBB. Every transfer is clipped to its destination surface and to the
+// DC's clip rectangle, and source reads outside the source surface are skipped, so no
+// rectangle, however hostile, reads or writes outside a buffer.
+#pragma once
+
+#include "platform/kernel/types.h"
+
+using COLORREF = DWORD;  // 0x00BBGGRR, as on the platform
+constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
+    return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) | (static_cast<COLORREF>(b) << 16);
+}
+constexpr BYTE GetRValue(COLORREF c) { return static_cast<BYTE>(c & 0xFF); }
+constexpr BYTE GetGValue(COLORREF c) { return static_cast<BYTE>((c >> 8) & 0xFF); }
+constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>((c >> 16) & 0xFF); }
+
+constexpr DWORD SRCCOPY = 0x00CC0020;
+constexpr DWORD SRCPAINT = 0x00EE0086;
+constexpr DWORD SRCAND = 0x008800C6;
+constexpr DWORD SRCINVERT = 0x00660046;
+constexpr DWORD DSna = 0x00220326;  // destination AND NOT source
+
+// A memory DC starts with the platform's 1 x 1 default bitmap selected.
+HDC CreateCompatibleDC(HDC reference);
+// A 32-bit bitmap of the given size, all black.
+HBITMAP CreateCompatibleBitmap(HDC reference, int width, int height);
+// Selecting a bitmap into a memory DC returns the previous one; other objects are
+// accepted and ignored (returned as they are), as the program selects only bitmaps.
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
+BOOL DeleteDC(HDC dc);
+// A bitmap still selected into a DC is not deleted (FALSE), as on the platform.
+BOOL DeleteObject(HGDIOBJ object);
+
+BOOL BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy, DWORD rop);
+// Nearest-neighbour scaling; negative sizes are refused (FALSE).
+BOOL StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy, int sw, int sh,
+                DWORD rop);
+
+COLORREF GetPixel(HDC dc, int x, int y);
+COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);
+
+struct BITMAP {
+    LONG bmType;
+    LONG bmWidth;
+    LONG bmHeight;
+    LONG bmWidthBytes;
+    WORD bmPlanes;
+    WORD bmBitsPixel;
+    void* bmBits;
+};
+int GetObjectA(HGDIOBJ object, int size, void* out);
+
+BOOL SetRect(RECT* r, int left, int top, int right, int bottom);
+BOOL SetRectEmpty(RECT* r);
+BOOL CopyRect(RECT* dst, const RECT* src);
+BOOL OffsetRect(RECT* r, int dx, int dy);
+BOOL InflateRect(RECT* r, int dx, int dy);
+// FALSE and an empty (all zero) result when the rectangles do not overlap.
+BOOL IntersectRect(RECT* dst, const RECT* a, const RECT* b);
+// An empty rectangle does not count; FALSE and all zero when both are empty.
+BOOL UnionRect(RECT* dst, const RECT* a, const RECT* b);
+BOOL EqualRect(const RECT* a, const RECT* b);
+BOOL PtInRect(const RECT* r, POINT p);
+BOOL IsRectEmpty(const RECT* r);
+
+// System colours that LR_LOADMAP3DCOLORS maps the three greys to.
+constexpr int COLOR_3DFACE = 15;
+constexpr int COLOR_3DSHADOW = 16;
+constexpr int COLOR_3DLIGHT = 22;
+constexpr int COLOR_WINDOW = 5;
+COLORREF GetSysColor(int index);

@@ -1,0 +1,113 @@
+// Buffered RIFF file I/O and the wave-out format query, with the platform's records.
+#pragma once
+
+#include "platform/kernel/types.h"
+
+#pragma pack(push, 1)
+// 18 bytes, directly followed by cbSize bytes of format-specific data.
+struct WAVEFORMATEX {
+    WORD wFormatTag;
+    WORD nChannels;
+    DWORD nSamplesPerSec;
+    DWORD nAvgBytesPerSec;
+    WORD nBlockAlign;
+    WORD wBitsPerSample;
+    WORD cbSize;
+};
+// The 16-byte head of a "fmt " chunk.
+struct PCMWAVEFORMAT {
+    WORD wFormatTag;
+    WORD nChannels;
+    DWORD nSamplesPerSec;
+    DWORD nAvgBytesPerSec;
+    WORD nBlockAlign;
+    WORD wBitsPerSample;
+};
+#pragma pack(pop)
+static_assert(sizeof(WAVEFORMATEX) == 18, "WAVEFORMATEX is 18 bytes");
+static_assert(sizeof(PCMWAVEFORMAT) == 16, "PCMWAVEFORMAT is 16 bytes");
+using LPWAVEFORMATEX = WAVEFORMATEX*;
+
+constexpr WORD WAVE_FORMAT_PCM = 1;
+
+constexpr FOURCC mmioFOURCC(char a, char b, char c, char d) {
+    return static_cast<FOURCC>(static_cast<BYTE>(a)) | (static_cast<FOURCC>(static_cast<BYTE>(b)) << 8) |
+           (static_cast<FOURCC>(static_cast<BYTE>(c)) << 16) | (static_cast<FOURCC>(static_cast<BYTE>(d)) << 24);
+}
+constexpr FOURCC FOURCC_RIFF = mmioFOURCC('R', 'I', 'F', 'F');
+constexpr FOURCC FOURCC_LIST = mmioFOURCC('L', 'I', 'S', 'T');
+
+struct HMMIO__;
+using HMMIO = HMMIO__*;
+
+struct MMCKINFO {
+    FOURCC ckid;
+    DWORD cksize;
+    FOURCC fccType;
+    DWORD dwDataOffset;
+    DWORD dwFlags;
+};
+using LPMMCKINFO = MMCKINFO*;
+
+// Direct access to the I/O buffer: bytes between pchNext and pchEndRead are file data
+// at the file position lBufOffset + (pchNext - pchBuffer).
+struct MMIOINFO {
+    DWORD dwFlags;
+    FOURCC fccIOProc;
+    void* pIOProc;
+    UINT wErrorRet;
+    void* htask;
+    LONG cchBuffer;
+    char* pchBuffer;
+    char* pchNext;
+    char* pchEndRead;
+    char* pchEndWrite;
+    LONG lBufOffset;
+    LONG lDiskOffset;
+    DWORD adwInfo[3];
+    DWORD dwReserved1;
+    DWORD dwReserved2;
+    HMMIO hmmio;
+};
+using LPMMIOINFO = MMIOINFO*;
+
+constexpr DWORD MMIO_READ = 0x00000000;
+constexpr DWORD MMIO_WRITE = 0x00000001;
+constexpr DWORD MMIO_ALLOCBUF = 0x00010000;
+constexpr UINT MMIO_FINDCHUNK = 0x0010;
+constexpr UINT MMIO_FINDRIFF = 0x0020;
+constexpr UINT MMIO_FINDLIST = 0x0040;
+constexpr LONG MMIO_DEFAULTBUFFER = 8192;
+
+constexpr MMRESULT MMSYSERR_NOERROR = 0;
+constexpr MMRESULT MMSYSERR_ERROR = 1;
+constexpr MMRESULT MMSYSERR_INVALHANDLE = 5;
+constexpr MMRESULT MMSYSERR_INVALPARAM = 11;
+constexpr MMRESULT MMIOERR_CHUNKNOTFOUND = 265;
+constexpr MMRESULT MMIOERR_CANNOTSEEK = 266;
+constexpr MMRESULT MMIOERR_CANNOTREAD = 267;
+constexpr MMRESULT MMIOERR_CANNOTEXPAND = 269;
+constexpr MMRESULT WAVERR_BADFORMAT = 32;
+
+constexpr int SEEK_SET_ = 0;  // the C library's SEEK_SET/CUR/END values are used as they are
+
+// Opens for reading only (flags MMIO_READ | MMIO_ALLOCBUF); null when the file cannot be opened.
+HMMIO mmioOpenA(LPSTR fileName, MMIOINFO* info, DWORD flags);
+MMRESULT mmioClose(HMMIO h, UINT flags);
+LONG mmioRead(HMMIO h, char* buffer, LONG count);
+LONG mmioSeek(HMMIO h, LONG offset, int origin);
+MMRESULT mmioDescend(HMMIO h, LPMMCKINFO chunk, const MMCKINFO* parent, UINT flags);
+MMRESULT mmioAscend(HMMIO h, LPMMCKINFO chunk, UINT flags);
+MMRESULT mmioGetInfo(HMMIO h, LPMMIOINFO info, UINT flags);
+MMRESULT mmioSetInfo(HMMIO h, const MMIOINFO* info, UINT flags);
+MMRESULT mmioAdvance(HMMIO h, LPMMIOINFO info, UINT flags);
+
+struct HWAVEOUT__;
+using HWAVEOUT = HWAVEOUT__*;
+constexpr UINT WAVE_MAPPER = 0xFFFFFFFFu;
+constexpr DWORD WAVE_FORMAT_QUERY = 0x0001;
+
+// With WAVE_FORMAT_QUERY: 0 for every PCM format the layer can really play, else
+// WAVERR_BADFORMAT; no device is opened. Other uses are not supported (MMSYSERR_ERROR).
+MMRESULT waveOutOpen(HWAVEOUT* handle, UINT device, const WAVEFORMATEX* format,
+                     DWORD_PTR callback, DWORD_PTR instance, DWORD flags);

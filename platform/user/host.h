@@ -1,0 +1,136 @@
+// Where windows really appear. The window layer calls a Host for everything a user
+// sees or answers; a host feeds user input back through the Inject functions. Two hosts
+// exist: `null` (tests drive it) and `qt` (the desktop).
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/gdi/surface.h"
+#include "platform/user/winuser.h"
+
+namespace user_host {
+
+struct MessageBoxRequest {
+    HWND owner;
+    std::string caption;
+    std::string text;
+    UINT type;
+};
+
+struct OpenFileRequest {
+    HWND owner;
+    std::vector<std::pair<std::string, std::string>> filters;  // (name, pattern)
+    int selectedFilter;   // 0-based
+    std::string title;    // empty: the host's default
+    std::string initialDir;  // native; empty: the current directory
+    DWORD flags;
+};
+
+struct MenuItem {
+    UINT_PTR id;      // WM_SYSCOMMAND's wParam when chosen
+    std::string text;
+    bool separator;
+};
+
+struct ComboItem {
+    std::string text;
+    DWORD_PTR data;
+};
+
+// A snapshot of a combo box model, for the host to mirror.
+struct ComboState {
+    RECT rect;             // in the top-level window's client coordinates, drop-down part included
+    int itemHeight;        // height of the closed box (the rectangle's first row)
+    int droppedWidth;
+    int selection;         // -1: none
+    std::vector<ComboItem> items;
+    std::string fontFace;
+    int fontPointSize;
+    bool visible;
+};
+
+struct IconImage {
+    int width;
+    int height;
+    std::vector<std::uint32_t> pixels;  // 0x00RRGGBB
+    std::vector<std::uint8_t> mask;     // 1 = opaque
+};
+
+class Host {
+public:
+    virtual ~Host() = default;
+
+    // A top-level window was shown / hidden / destroyed, or its caption, size or icon
+    // changed. UI thread.
+    virtual void TopLevelShown(HWND top) = 0;
+    virtual void TopLevelHidden(HWND top) = 0;
+    virtual void TopLevelChanged(HWND top) = 0;
+
+    // Pixels of the top-level surface changed inside rect (client coordinates). Called
+    // from any thread; must not call back into the layer from a non-UI thread.
+    virtual void SurfaceChanged(HWND top, const RECT& rect) = 0;
+
+    // UI thread, called by every message loop when nothing is pending: process host
+    // events (input, native dialogs) and block until Wake, host input or the time-out.
+    virtual void WaitForEvents(DWORD timeoutMs) = 0;
+    // Any thread: make a WaitForEvents return soon.
+    virtual void Wake() = 0;
+
+    // Native controls: a combo box or tool tip was created, changed, or destroyed.
+    virtual void ControlChanged(HWND control) = 0;
+    virtual void ControlDestroyed(HWND control) = 0;
+
+    // A tool tip's text should be shown near the pointer (client coordinates of top), or hidden.
+    virtual void ShowToolTip(HWND top, POINT at, const std::string& text) = 0;
+    virtual void HideToolTip(HWND top) = 0;
+
+    // Modal questions. The host shows them and later calls done on the UI thread (from
+    // inside WaitForEvents); meanwhile the layer keeps dispatching its own messages.
+    virtual void BeginMessageBox(const MessageBoxRequest& request, std::function<void(int result)> done) = 0;
+    virtual void BeginOpenFile(const OpenFileRequest& request,
+                               std::function<void(bool chosen, const std::string& nativePath)> done) = 0;
+};
+
+// The process's host; without one the layer behaves as the null host with no answers
+// (message boxes return IDOK at once, file dialogs are cancelled).
+void SetHost(Host* host);
+Host* GetHost();
+
+// --- Read by hosts -------------------------------------------------------------------
+
+// The surface of a top-level window (its client area), shared with the window.
+std::shared_ptr<gdi::Surface> TopLevelSurface(HWND top);
+std::vector<HWND> TopLevelWindows();
+std::string WindowCaption(HWND window);
+bool IsComboBox(HWND window);
+bool IsToolTip(HWND window);
+HWND TopLevelOf(HWND window);
+ComboState GetComboState(HWND combo);
+std::vector<MenuItem> SystemMenuItems(HWND top);  // the program's entries, then Close
+bool GetIconImage(HICON icon, IconImage* out);
+HICON WindowIcon(HWND top, bool big);
+
+// --- Called by hosts, UI thread ------------------------------------------------------
+
+// Mouse input at client coordinates of the top-level window: WM_MOUSEMOVE,
+// WM_LBUTTONDOWN, WM_LBUTTONUP. Queued as input and routed to the capture window, else
+// to the deepest visible child under the point, in that window's client coordinates.
+void InjectMouse(HWND top, UINT message, int x, int y, WPARAM keys);
+// Key presses: VK_RETURN and VK_ESCAPE reach the dialog keys.
+void InjectKey(HWND top, UINT virtualKey);
+// The window's close button / Alt+F4: WM_CLOSE is posted; the program decides.
+void InjectClose(HWND top);
+// A system-menu choice: WM_SYSCOMMAND with the id is posted.
+void InjectSysCommand(HWND top, UINT_PTR id);
+// The user picked a combo item: the model's selection changes and CBN_SELCHANGE goes to
+// the combo's parent as WM_COMMAND.
+void InjectComboSelection(HWND combo, int index);
+
+// Dispatches what is pending now (posted, input, paint, due timers) without waiting;
+// returns how many messages were dispatched. For hosts and tests.
+int PumpPending();
+
+}  // namespace user_host

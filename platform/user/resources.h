@@ -1,0 +1,25 @@
+// The executable's resources: the program registers them once at start-up, and the
+// loading functions of winuser.h find them by id.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/kernel/types.h"
+
+struct DialogTemplate {
+    const char* caption;
+    int width;   // client size in pixels
+    int height;
+    const char* fontFace;
+    int pointSize;
+    DWORD style;
+};
+
+// Data is not copied: it must outlive the process (static arrays).
+void RegisterBitmapResource(UINT id, const std::uint8_t* bmp, std::size_t size);
+void RegisterIconResource(UINT id, const std::uint8_t* bmp, std::size_t size);  // a 32 x 32 BMP
+void RegisterStringResource(UINT id, const char* text);
+void RegisterDialogTemplate(UINT id, const DialogTemplate& tmpl);
+
+const DialogTemplate* FindDialogTemplate(UINT id);

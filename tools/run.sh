@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Starts the player from the build folder. Without a display it renders the bundled
+# auto-demo headless: Qt's offscreen platform and OpenAL Soft's wave writer.
+set -euo pipefail
+build=${1:-build}
+exe=$build/zor3dplayer
+if [ ! -x "$exe" ]; then
+  echo "zor3dplayer has not been built yet: the program does not exist in this checkout." >&2
+  exit 1
+fi
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  exec "$exe" "$@"
+fi
+echo "No display found: running the bundled auto-demo headless."
+conf=$(mktemp)
+trap 'rm -f "$conf"' EXIT
+wav=$(cd "$build" && pwd)/demo.wav
+printf '[general]\ndrivers=wave\n[wave]\nfile=%s\n' "$wav" > "$conf"
+QT_QPA_PLATFORM=offscreen ALSOFT_CONF="$conf" ALSOFT_DRIVERS=wave "$exe" AutoDemo.ini
+echo "The rendered sound is in $wav"
