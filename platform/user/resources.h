@@ -14,6 +14,10 @@ struct DialogTemplate {
     const char* fontFace;
     int pointSize;
     DWORD style;
+    // Optional fixed content the host shows in the dialog (the about box): a text, and
+    // an OK button whose press acts as the Enter key (WM_COMMAND IDOK).
+    const char* staticText = nullptr;
+    bool okButton = false;
 };
 
 // Data is not copied: it must outlive the process (static arrays).
