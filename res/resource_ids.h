@@ -1,0 +1,39 @@
+// Ids of the program's resources: dialog templates, icon, bitmaps and strings.
+#pragma once
+
+#include "platform/kernel/types.h"
+// The three skin bitmaps (IDB_PANEL 129, IDB_SHEET 130, IDB_MAIN 131) are declared with
+// the skin that uses them.
+#include "skin/skin_layout.h"
+
+// Dialog templates.
+constexpr UINT IDD_ABOUTBOX = 100;
+constexpr UINT IDD_MAIN = 102;
+
+// The application icon.
+constexpr UINT IDI_MAINFRAME = 128;
+
+// Message texts.
+constexpr UINT IDS_ABOUTBOX = 101;   // system-menu entry that opens the about box
+constexpr UINT IDS_LOADERROR = 104;  // shown after the path of a clip that cannot be played
+constexpr UINT IDS_NOAUDIO = 148;    // no audio device at start-up
+
+// Tool tips of the control panel's buttons: the five built-in clips...
+constexpr UINT IDS_TIP_LOOPY = 106;
+constexpr UINT IDS_TIP_DRUMS = 107;
+constexpr UINT IDS_TIP_HELICOPTER = 108;
+constexpr UINT IDS_TIP_HIGHHEELS = 109;
+constexpr UINT IDS_TIP_DEMO = 110;
+// ...the five motion paths...
+constexpr UINT IDS_TIP_MANUAL = 111;
+constexpr UINT IDS_TIP_HORIZONTAL = 112;
+constexpr UINT IDS_TIP_VERTICAL = 113;
+constexpr UINT IDS_TIP_FLYBY = 114;
+constexpr UINT IDS_TIP_INSECT = 115;
+// ...and the six rooms.
+constexpr UINT IDS_TIP_BATHROOM = 124;
+constexpr UINT IDS_TIP_CONCERTHALL = 128;
+constexpr UINT IDS_TIP_HANGAR = 131;
+constexpr UINT IDS_TIP_SEWERPIPE = 142;
+constexpr UINT IDS_TIP_UNDERWATER = 143;
+constexpr UINT IDS_TIP_KTV = 147;
