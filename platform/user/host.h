@@ -11,6 +11,8 @@
 #include "platform/gdi/surface.h"
 #include "platform/user/winuser.h"
 
+struct DialogTemplate;  // platform/user/resources.h
+
 namespace user_host {
 
 struct MessageBoxRequest {
@@ -112,6 +114,7 @@ ComboState GetComboState(HWND combo);
 std::vector<MenuItem> SystemMenuItems(HWND top);  // the program's entries, then Close
 bool GetIconImage(HICON icon, IconImage* out);
 HICON WindowIcon(HWND top, bool big);
+const DialogTemplate* WindowTemplate(HWND top);  // the template it was made from, or null
 
 // --- Called by hosts, UI thread ------------------------------------------------------
 
