@@ -1,0 +1,54 @@
+#include "res/string_table.h"
+
+#include "platform/user/winuser.h"
+#include "res/resource_ids.h"
+
+namespace zor_res {
+namespace {
+
+const StringEntry kStrings[] = {
+    {IDS_ABOUTBOX, "About Zor3DPlayer..."},
+    {IDS_LOADERROR, "cannot be played: it is not a PCM wave file that the sound device accepts."},
+    {IDS_NOAUDIO, "No audio device was found. Connect speakers or headphones and start Zor3DPlayer again."},
+    {IDS_TIP_LOOPY, "Loopy music"},
+    {IDS_TIP_DRUMS, "Drums"},
+    {IDS_TIP_HELICOPTER, "Helicopter"},
+    {IDS_TIP_HIGHHEELS, "High heels"},
+    {IDS_TIP_DEMO, "Demo jingle"},
+    {IDS_TIP_MANUAL, "Manual \xE2\x80\x94 drag the source"},
+    {IDS_TIP_HORIZONTAL, "Horizontal circle"},
+    {IDS_TIP_VERTICAL, "Vertical circle"},
+    {IDS_TIP_FLYBY, "Fly-by"},
+    {IDS_TIP_INSECT, "Insect"},
+    {IDS_TIP_BATHROOM, "Bathroom"},
+    {IDS_TIP_CONCERTHALL, "Concert hall"},
+    {IDS_TIP_SEWERPIPE, "Sewer pipe"},
+    {IDS_TIP_KTV, "KTV (karaoke room)"},
+    {IDS_TIP_UNDERWATER, "Underwater"},
+    {IDS_TIP_HANGAR, "Hangar"},
+};
+
+constexpr const char* kAboutText =
+    "Zor3DPlayer\n"
+    "A demonstration of positional 3D audio.\n\n"
+    "Pick a clip, a path and a room, press Play, and listen to the\n"
+    "source fly around your head. In Manual mode drag it yourself.";
+
+const DialogEntry kDialogs[] = {
+    {IDD_ABOUTBOX, {"About Zor3DPlayer", 360, 170, "DejaVu Sans", 9, WS_POPUP | WS_CAPTION | WS_SYSMENU, kAboutText, true}},
+    {IDD_MAIN, {"Zor3DPlayer", 640, 455, "DejaVu Sans", 9, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX}},
+};
+
+}  // namespace
+
+const StringEntry* Strings(std::size_t* count) {
+    *count = sizeof kStrings / sizeof kStrings[0];
+    return kStrings;
+}
+
+const DialogEntry* Dialogs(std::size_t* count) {
+    *count = sizeof kDialogs / sizeof kDialogs[0];
+    return kDialogs;
+}
+
+}  // namespace zor_res
