@@ -1,13 +1,143 @@
-// Placeholder until the profile functions land: every read gives the default, writes fail.
+// The profile functions read the whole file on every call and never cache, so an edit
+// made while the program runs is seen by the next read. A file name without a folder
+// is taken relative to the current directory (the platform would look in its own
+// system folder, which has no counterpart here).
 #include "platform/kernel/profile.h"
 
+#include <climits>
 #include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
 
-UINT GetPrivateProfileIntA(LPCSTR, LPCSTR, INT def, LPCSTR) { return static_cast<UINT>(def); }
-DWORD GetPrivateProfileStringA(LPCSTR, LPCSTR, LPCSTR def, LPSTR buf, DWORD size, LPCSTR) {
-    if (!buf || size == 0) return 0;
-    std::strncpy(buf, def ? def : "", size - 1);
-    buf[size - 1] = '\0';
-    return static_cast<DWORD>(std::strlen(buf));
+#include "platform/kernel/atomic_file.h"
+#include "platform/kernel/ini_document.h"
+#include "platform/kernel/module.h"
+
+namespace {
+
+using kernel::IniDocument;
+
+// Serialises read-modify-write cycles of this process; each one is atomic on disk.
+std::mutex& ProfileMutex() {
+    static std::mutex m;
+    return m;
 }
-BOOL WritePrivateProfileStringA(LPCSTR, LPCSTR, LPCSTR, LPCSTR) { return FALSE; }
+
+bool Load(LPCSTR fileName, IniDocument* doc, kernel::ReadOutcome* outcome) {
+    if (!fileName || !*fileName) {
+        *outcome = kernel::ReadOutcome::Failed;
+        return false;
+    }
+    std::string bytes;
+    *outcome = kernel::ReadWholeFile(NativePath(fileName), &bytes);
+    *doc = IniDocument::Parse(bytes);
+    return *outcome == kernel::ReadOutcome::Ok;
+}
+
+DWORD CopyTruncated(const std::string& text, LPSTR buffer, DWORD size) {
+    std::size_t count = text.size() < size - 1 ? text.size() : size - 1;
+    std::memcpy(buffer, text.data(), count);
+    buffer[count] = '\0';
+    return static_cast<DWORD>(count);
+}
+
+// Names separated by '\0' and ended by a second '\0'. When they do not fit, the list is
+// cut, still double-terminated, and size - 2 is returned, as the platform does.
+DWORD CopyNameList(const std::vector<std::string>& names, LPSTR buffer, DWORD size) {
+    if (size < 2) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    std::string list;
+    for (const std::string& n : names) {
+        list += n;
+        list += '\0';
+    }
+    if (list.size() + 1 <= size) {
+        std::memcpy(buffer, list.data(), list.size());
+        buffer[list.size()] = '\0';
+        if (list.empty()) buffer[1] = '\0';
+        return static_cast<DWORD>(list.size());
+    }
+    std::memcpy(buffer, list.data(), size - 2);
+    buffer[size - 2] = '\0';
+    buffer[size - 1] = '\0';
+    return size - 2;
+}
+
+// A leading decimal with an optional sign; values beyond 32 bits saturate.
+bool ParseLeadingInt(const std::string& text, INT* value) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i >= text.size() || text[i] < '0' || text[i] > '9') return false;
+    long long magnitude = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        magnitude = magnitude * 10 + (text[i] - '0');
+        if (magnitude > static_cast<long long>(INT_MAX) + 1) magnitude = static_cast<long long>(INT_MAX) + 1;
+    }
+    long long signedValue = negative ? -magnitude : magnitude;
+    if (signedValue > INT_MAX) signedValue = INT_MAX;
+    *value = static_cast<INT>(signedValue);
+    return true;
+}
+
+}  // namespace
+
+UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName) {
+    if (!section || !key) return static_cast<UINT>(defaultValue);
+    IniDocument doc;
+    kernel::ReadOutcome outcome;
+    {
+        std::lock_guard<std::mutex> lock(ProfileMutex());
+        if (!Load(fileName, &doc, &outcome)) return static_cast<UINT>(defaultValue);
+    }
+    std::optional<std::string> text = doc.Get(section, key);
+    INT value = defaultValue;
+    if (!text || !ParseLeadingInt(*text, &value)) return static_cast<UINT>(defaultValue);
+    return static_cast<UINT>(value);
+}
+
+DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
+                               LPCSTR fileName) {
+    if (!buffer || size == 0) return 0;
+    IniDocument doc;
+    kernel::ReadOutcome outcome;
+    bool loaded;
+    {
+        std::lock_guard<std::mutex> lock(ProfileMutex());
+        loaded = Load(fileName, &doc, &outcome);
+    }
+    if (!section) return CopyNameList(loaded ? doc.SectionNames() : std::vector<std::string>{}, buffer, size);
+    if (!key) return CopyNameList(loaded ? doc.KeyNames(section) : std::vector<std::string>{}, buffer, size);
+    if (loaded)
+        if (std::optional<std::string> value = doc.Get(section, key)) return CopyTruncated(*value, buffer, size);
+    // The platform drops trailing blanks of the default.
+    std::string fallback = defaultValue ? defaultValue : "";
+    while (!fallback.empty() && (fallback.back() == ' ' || fallback.back() == '\t')) fallback.pop_back();
+    return CopyTruncated(fallback, buffer, size);
+}
+
+BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName) {
+    if (!section) return (!key && !value) ? TRUE : FALSE;  // the platform's "flush the cache"
+    if (!fileName || !*fileName) return FALSE;
+    if (!IniDocument::IsWritableSection(section)) return FALSE;
+    if (key && !IniDocument::IsWritableKey(key)) return FALSE;
+    if (key && value && !IniDocument::IsWritableValue(value)) return FALSE;
+
+    std::lock_guard<std::mutex> lock(ProfileMutex());
+    IniDocument doc;
+    kernel::ReadOutcome outcome;
+    Load(fileName, &doc, &outcome);
+    // A file that exists but cannot be read is never replaced by one built from nothing.
+    if (outcome == kernel::ReadOutcome::Failed) return FALSE;
+    if (outcome == kernel::ReadOutcome::Missing && (!key || !value)) return TRUE;  // nothing to delete
+    if (!key)
+        doc.DeleteSection(section);
+    else if (!value)
+        doc.DeleteKey(section, key);
+    else
+        doc.Set(section, key, value);
+    return kernel::ReplaceFileAtomically(NativePath(fileName), doc.Serialise()) ? TRUE : FALSE;
+}

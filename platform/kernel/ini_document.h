@@ -1,0 +1,54 @@
+// An INI file held as its lines, so a change to one key rewrites that line alone and
+// every comment, unknown key, blank line and section order survives a save.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kernel {
+
+class IniDocument {
+public:
+    // Any bytes parse; lines that are neither a section header nor "key=value" are
+    // kept as they are and never match a look-up.
+    static IniDocument Parse(const std::string& bytes);
+    std::string Serialise() const;
+
+    // Section and key names compare case-insensitively after trimming blanks.
+    std::optional<std::string> Get(const std::string& section, const std::string& key) const;
+    std::vector<std::string> SectionNames() const;
+    std::vector<std::string> KeyNames(const std::string& section) const;
+
+    void Set(const std::string& section, const std::string& key, const std::string& value);
+    void DeleteKey(const std::string& section, const std::string& key);
+    void DeleteSection(const std::string& section);
+
+    bool UsesCrLf() const { return m_crlf; }
+    bool HasBom() const { return m_bom; }
+
+    // True when the text can be written as a name or value without changing how the
+    // file parses (no line breaks; no '=' or leading '[' in a key; no ']' in a section).
+    static bool IsWritableSection(const std::string& section);
+    static bool IsWritableKey(const std::string& key);
+    static bool IsWritableValue(const std::string& value);
+
+private:
+    std::vector<std::string> m_lines;  // without their line endings
+    bool m_crlf = false;
+    bool m_bom = false;
+
+    // Index range [first, end) of the lines that belong to each section of the name.
+    struct Span {
+        std::size_t header;
+        std::size_t end;
+    };
+    std::vector<Span> SectionSpans(const std::string& section) const;
+    std::size_t NextHeader(std::size_t from) const;
+};
+
+// Blanks are spaces and tabs, as the platform trims them.
+std::string TrimBlanks(const std::string& text);
+bool EqualsNoCase(const std::string& a, const std::string& b);
+
+}  // namespace kernel
