@@ -21,8 +21,8 @@ void DrawFace(QPainter& p, const QRectF& face, Look look) {
     const QRectF r = face.adjusted(0.5, 0.5, -0.5, -0.5);
     QLinearGradient fill(r.topLeft(), r.bottomLeft());
     if (look == Look::Selected) {
-        fill.setColorAt(0, QColor(16, 82, 118));
-        fill.setColorAt(1, kAccentDeep);
+        fill.setColorAt(0, QColor(22, 104, 148));
+        fill.setColorAt(1, QColor(12, 64, 96));
         p.setPen(QPen(kAccent, 1.4));
     } else {
         fill.setColorAt(0, kFaceTop);

@@ -82,8 +82,8 @@ QRect ArtBox(const Button& button);
 
 // Section captions of the panel, in bitmap-129 coordinates.
 constexpr int kCaptionSourceY = 38;
-constexpr int kCaptionPathY = 172;
-constexpr int kCaptionEnvironmentY = 265;
+constexpr int kCaptionPathY = 176;
+constexpr int kCaptionEnvironmentY = 267;
 
 // Position pad and its parts (bitmap 130). The pad background shows from (4, 5).
 constexpr QRect kPadSource = Ltrb(4, 5, 317, 397);

@@ -83,6 +83,8 @@ std::vector<Box> MedianCut(Box all, int boxes) {
             run += box[cut - 1].count;
             if (run * 2 >= total) break;
         }
+        // Both halves keep at least one colour even when one colour outweighs the rest.
+        cut = std::min(cut, box.size() - 1);
         Box upper(box.begin() + long(cut), box.end());
         box.resize(cut);
         result.push_back(std::move(upper));

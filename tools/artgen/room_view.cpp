@@ -14,9 +14,9 @@ void DrawHead(QPainter& p, QPointF c, double r) {
     p.setRenderHint(QPainter::Antialiasing, true);
     // Ears, then the head over them, then the nose in front.
     p.setPen(Qt::NoPen);
-    p.setBrush(kSkin.darker(125));
-    p.drawEllipse(QPointF(c.x() - r * 0.98, c.y() + r * 0.05), r * 0.24, r * 0.38);
-    p.drawEllipse(QPointF(c.x() + r * 0.98, c.y() + r * 0.05), r * 0.24, r * 0.38);
+    p.setBrush(kSkin.darker(135));
+    p.drawEllipse(QPointF(c.x() - r * 1.02, c.y() + r * 0.05), r * 0.3, r * 0.42);
+    p.drawEllipse(QPointF(c.x() + r * 1.02, c.y() + r * 0.05), r * 0.3, r * 0.42);
     QPainterPath nose;
     nose.moveTo(c.x() - r * 0.34, c.y() - r * 0.8);
     nose.lineTo(c.x(), c.y() - r * 1.42);
@@ -31,7 +31,7 @@ void DrawHead(QPainter& p, QPointF c, double r) {
     p.drawEllipse(c, r, r);
     // Hair at the back of the head.
     p.setBrush(QColor(92, 70, 58));
-    p.drawChord(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r), 200 * 16, 140 * 16);
+    p.drawChord(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r), 215 * 16, 110 * 16);
     p.restore();
 }
 
@@ -71,7 +71,7 @@ void DrawRoomView(QPainter& p, const QRect& room) {
     p.setPen(Qt::NoPen);
     p.setBrush(glow);
     p.drawEllipse(c, 26, 26);
-    DrawHead(p, c, 12);
+    DrawHead(p, c, 14);
     p.restore();
 }
 

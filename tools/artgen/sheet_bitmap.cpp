@@ -66,15 +66,13 @@ void DrawBadge(QPainter& p) {
     p.setPen(QPen(kAccent, 1.0));
     p.setBrush(kAccentDeep);
     p.drawRoundedRect(pill, pill.height() / 2, pill.height() / 2);
-    QFont font = Font(8, true);
-    font.setLetterSpacing(QFont::AbsoluteSpacing, 0.3);
-    p.setFont(font);
+    p.setFont(Font(7, true));
     p.setPen(kLit);
     p.drawText(pill, Qt::AlignCenter, QStringLiteral("SURROUND"));
 }
 
 // The marker is a small glowing disc. Its mask is exact: black where the disc is.
-constexpr double kSpriteRadius = 6.6;
+constexpr double kSpriteRadius = 6.3;
 
 bool InSprite(int x, int y, int size) {
     const double c = size / 2.0;

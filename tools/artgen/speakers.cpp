@@ -50,7 +50,7 @@ void DrawSpeakerImage(QPainter& p, const SpeakerImage& image) {
     p.setClipRect(QRect(area.topLeft(), QSize(image.width, kIndicatorImageHeight)));
     const double top = area.top() + 1;       // below the band's top line
     const double mid = top + 10.5;           // middle of the 21 rows under it
-    const double x = area.left() + 8;
+    const double x = area.left() + 6;
     double textX = x;
     QString label;
     switch (image.kind) {
@@ -62,7 +62,7 @@ void DrawSpeakerImage(QPainter& p, const SpeakerImage& image) {
         p.setBrush(kAccent);
         p.drawRoundedRect(QRectF(x, mid - 1, 5, 8), 2, 2);
         p.drawRoundedRect(QRectF(x + 13, mid - 1, 5, 8), 2, 2);
-        textX = x + 26;
+        textX = x + 23;
         label = QStringLiteral("Headphones");
         break;
     }
@@ -93,7 +93,7 @@ void DrawSpeakerImage(QPainter& p, const SpeakerImage& image) {
         break;
     }
     }
-    p.setFont(Font(12, true));
+    p.setFont(Font(image.kind == Speakers::Headphones ? 11 : 12, true));
     p.setPen(kInk);
     p.drawText(QRectF(textX, top, area.right() - textX, kIndicatorImageHeight - 1), Qt::AlignLeft | Qt::AlignVCenter,
                label);
