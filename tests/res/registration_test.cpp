@@ -21,7 +21,7 @@ TEST(ProgramResources, RegisteredTextsAndTemplatesAreFound) {
     EXPECT_STREQ(main->caption, "Zor3DPlayer");
     ASSERT_NE(FindDialogTemplate(IDD_ABOUTBOX), nullptr);
     EXPECT_TRUE(FindDialogTemplate(IDD_ABOUTBOX)->okButton);
-    EXPECT_NE(LoadIconA(nullptr, reinterpret_cast<LPCSTR>(std::uintptr_t{IDI_MAINFRAME})), nullptr);
+    EXPECT_NE(LoadIconA(nullptr, MAKEINTRESOURCEA(IDI_MAINFRAME)), nullptr);
 }
 
 }  // namespace

@@ -158,20 +158,17 @@ void Hangar(GridPainter& g, const Ink& ink) {
     p.setPen(Qt::NoPen);
     p.setBrush(ink.line);
     p.drawPath(arch);
-    // The open door with a small plane inside.
+    // The open door with a plane inside, seen nose on: wings, fin, fuselage.
     p.setBrush(ink.fill);
-    p.drawRect(QRectF(5.6, 11.6, 12.8, 8.0));
+    p.drawRect(QRectF(5.2, 11.4, 13.6, 8.2));
+    p.setPen(g.Pen(ink.accent, 1.4));
+    p.drawLine(QPointF(6.6, 16.2), QPointF(17.4, 16.2));
+    p.drawLine(QPointF(12.0, 12.6), QPointF(12.0, 15.0));
+    p.setPen(Qt::NoPen);
     p.setBrush(ink.accent);
-    QPainterPath plane;
-    plane.moveTo(7.0, 15.4);
-    plane.lineTo(17.0, 15.4);
-    plane.quadTo(17.6, 16.4, 17.0, 17.0);
-    plane.lineTo(7.0, 17.0);
-    plane.closeSubpath();
-    plane.addPolygon(QPolygonF({{10.6, 13.0}, {12.4, 13.0}, {13.6, 19.0}, {11.6, 19.0}}));
-    plane.addPolygon(QPolygonF({{7.0, 13.4}, {8.2, 13.4}, {9.0, 15.6}, {7.0, 15.6}}));
-    plane.setFillRule(Qt::WindingFill);
-    p.drawPath(plane);
+    p.drawEllipse(QPointF(12.0, 16.2), 1.9, 1.9);
+    p.drawEllipse(QPointF(8.6, 17.4), 0.8, 0.8);
+    p.drawEllipse(QPointF(15.4, 17.4), 0.8, 0.8);
     // Roof ribs and the ground.
     p.setPen(g.Pen(ink.fill, 0.8));
     p.drawLine(QPointF(12.0, 7.4), QPointF(12.0, 11.0));
