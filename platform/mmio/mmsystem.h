@@ -81,8 +81,11 @@ constexpr LONG MMIO_DEFAULTBUFFER = 8192;
 
 constexpr MMRESULT MMSYSERR_NOERROR = 0;
 constexpr MMRESULT MMSYSERR_ERROR = 1;
+constexpr MMRESULT MMSYSERR_BADDEVICEID = 2;
 constexpr MMRESULT MMSYSERR_INVALHANDLE = 5;
 constexpr MMRESULT MMSYSERR_INVALPARAM = 11;
+constexpr MMRESULT MMIOERR_CANNOTOPEN = 257;
+constexpr MMRESULT MMIOERR_OUTOFMEMORY = 258;
 constexpr MMRESULT MMIOERR_CHUNKNOTFOUND = 265;
 constexpr MMRESULT MMIOERR_CANNOTSEEK = 266;
 constexpr MMRESULT MMIOERR_CANNOTREAD = 267;
@@ -91,12 +94,20 @@ constexpr MMRESULT WAVERR_BADFORMAT = 32;
 
 constexpr int SEEK_SET_ = 0;  // the C library's SEEK_SET/CUR/END values are used as they are
 
-// Opens for reading only (flags MMIO_READ | MMIO_ALLOCBUF); null when the file cannot be opened.
+// Opens for reading only (flags MMIO_READ, with or without MMIO_ALLOCBUF: the file is
+// always buffered); null when the file cannot be opened. With info, a positive cchBuffer
+// chooses the buffer size (default MMIO_DEFAULTBUFFER) and wErrorRet receives the error.
 HMMIO mmioOpenA(LPSTR fileName, MMIOINFO* info, DWORD flags);
 MMRESULT mmioClose(HMMIO h, UINT flags);
 LONG mmioRead(HMMIO h, char* buffer, LONG count);
 LONG mmioSeek(HMMIO h, LONG offset, int origin);
+// Flags 0 enters the chunk at the current position; MMIO_FINDCHUNK, MMIO_FINDRIFF and
+// MMIO_FINDLIST search from the current position to the parent's end (or the file's end
+// without a parent). A chunk is found only when its whole header lies inside the parent;
+// its declared size is not checked against the file, so reads inside it stop at the end
+// of the file. Positions at the chunk's data (after the form type of RIFF and LIST).
 MMRESULT mmioDescend(HMMIO h, LPMMCKINFO chunk, const MMCKINFO* parent, UINT flags);
+// Positions after the chunk's data and its pad byte (even when that is past the end).
 MMRESULT mmioAscend(HMMIO h, LPMMCKINFO chunk, UINT flags);
 MMRESULT mmioGetInfo(HMMIO h, LPMMIOINFO info, UINT flags);
 MMRESULT mmioSetInfo(HMMIO h, const MMIOINFO* info, UINT flags);
@@ -107,7 +118,13 @@ using HWAVEOUT = HWAVEOUT__*;
 constexpr UINT WAVE_MAPPER = 0xFFFFFFFFu;
 constexpr DWORD WAVE_FORMAT_QUERY = 0x0001;
 
-// With WAVE_FORMAT_QUERY: 0 for every PCM format the layer can really play, else
-// WAVERR_BADFORMAT; no device is opened. Other uses are not supported (MMSYSERR_ERROR).
+// With WAVE_FORMAT_QUERY (device WAVE_MAPPER or 0): 0 for every PCM format the layer can
+// really play, else WAVERR_BADFORMAT; no device is opened. The rule, which the sound layer
+// accepts exactly and must keep in step with:
+//   wFormatTag 1, nChannels 1 or 2, wBitsPerSample 8 or 16, nSamplesPerSec 8000..96000,
+//   nBlockAlign == nChannels * wBitsPerSample / 8,
+//   nAvgBytesPerSec == nSamplesPerSec * nBlockAlign (cbSize is not looked at).
+// Other uses are not supported (MMSYSERR_ERROR); a null format is MMSYSERR_INVALPARAM.
+bool IsPlayablePcmFormat(const WAVEFORMATEX& format);
 MMRESULT waveOutOpen(HWAVEOUT* handle, UINT device, const WAVEFORMATEX* format,
                      DWORD_PTR callback, DWORD_PTR instance, DWORD flags);

@@ -1,0 +1,45 @@
+#include <cstring>
+
+#include "audio/wave_stream.h"
+
+namespace {
+
+constexpr FOURCC kWave = mmioFOURCC('W', 'A', 'V', 'E');
+constexpr FOURCC kFmt = mmioFOURCC('f', 'm', 't', ' ');
+constexpr FOURCC kData = mmioFOURCC('d', 'a', 't', 'a');
+
+// The probe's own rules, looser than the reader's in where the RIFF chunk may lie and
+// stricter in where "data" may lie: it has to follow "fmt ".
+DWORD ProbeOpenFile(HMMIO file) {
+    MMCKINFO riff{};
+    riff.fccType = kWave;
+    if (mmioDescend(file, &riff, nullptr, MMIO_FINDRIFF) != MMSYSERR_NOERROR) return 0;
+
+    MMCKINFO fmt{};
+    fmt.ckid = kFmt;
+    if (mmioDescend(file, &fmt, &riff, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return 0;
+
+    WAVEFORMATEX format;
+    std::memset(&format, 0, sizeof format);
+    const LONG wanted = fmt.cksize < sizeof format ? static_cast<LONG>(fmt.cksize) : static_cast<LONG>(sizeof format);
+    if (mmioRead(file, reinterpret_cast<char*>(&format), wanted) < wanted) return 0;
+    if (format.wFormatTag != WAVE_FORMAT_PCM) return 0;
+    if (waveOutOpen(nullptr, WAVE_MAPPER, &format, 0, 0, WAVE_FORMAT_QUERY) != MMSYSERR_NOERROR) return 0;
+
+    mmioAscend(file, &fmt, 0);  // a failed ascent makes no difference to the answer
+
+    MMCKINFO data{};
+    data.ckid = kData;
+    if (mmioDescend(file, &data, &riff, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return 0;
+    return data.cksize;
+}
+
+}  // namespace
+
+DWORD ProbeWaveFile(LPSTR fileName) {
+    HMMIO file = mmioOpenA(fileName, nullptr, MMIO_ALLOCBUF);
+    if (!file) return 0;
+    DWORD size = ProbeOpenFile(file);
+    mmioClose(file, 0);
+    return size;
+}

@@ -1,0 +1,208 @@
+#include "platform/mmio/mmio_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/kernel/module.h"
+
+namespace mmio {
+namespace {
+
+// Buffers above this are refused; the reader needs kilobytes.
+constexpr LONG kMaxBuffer = 64 * 1024 * 1024;
+
+// pread that retries interruptions and short reads until count bytes or the end.
+std::int64_t ReadAt(int fd, char* out, std::int64_t count, std::int64_t offset) {
+    std::int64_t done = 0;
+    while (done < count) {
+        ssize_t n = ::pread(fd, out + done, static_cast<std::size_t>(count - done), static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) break;
+        done += n;
+    }
+    return done;
+}
+
+}  // namespace
+
+void MmioFile::MoveTo(std::int64_t pos) {
+    bufferOffset = pos;
+    endRead = 0;
+    next = 0;
+}
+
+bool MmioFile::RefillAfterEnd() {
+    std::int64_t from = bufferOffset + endRead;
+    std::int64_t n = ReadAt(fd, buffer.data(), static_cast<std::int64_t>(buffer.size()), from);
+    if (n < 0) return false;
+    bufferOffset = from;
+    endRead = n;
+    next = 0;
+    return true;
+}
+
+std::int64_t MmioFile::Read(char* out, std::int64_t count) {
+    std::int64_t done = 0;
+    while (done < count) {
+        if (next == endRead) {
+            std::int64_t rest = count - done;
+            if (rest >= static_cast<std::int64_t>(buffer.size())) {
+                // Large requests go straight to the caller, without a detour through the buffer.
+                std::int64_t n = ReadAt(fd, out + done, rest, Position());
+                if (n < 0) return done > 0 ? done : -1;
+                MoveTo(Position() + n);
+                return done + n;
+            }
+            if (!RefillAfterEnd()) return done > 0 ? done : -1;
+            if (endRead == 0) break;  // end of file
+        }
+        std::int64_t take = endRead - next;
+        if (take > count - done) take = count - done;
+        std::memcpy(out + done, buffer.data() + next, static_cast<std::size_t>(take));
+        next += take;
+        done += take;
+    }
+    return done;
+}
+
+}  // namespace mmio
+
+using mmio::FromHandle;
+using mmio::MmioFile;
+
+HMMIO mmioOpenA(LPSTR fileName, MMIOINFO* info, DWORD flags) {
+    auto fail = [info](UINT error) -> HMMIO {
+        if (info) info->wErrorRet = error;
+        return nullptr;
+    };
+    // Only reading is offered; every file is buffered whether or not MMIO_ALLOCBUF is given.
+    if ((flags & ~MMIO_ALLOCBUF) != MMIO_READ) return fail(MMSYSERR_INVALPARAM);
+    if (!fileName || !*fileName) return fail(MMIOERR_CANNOTOPEN);
+    LONG bufferSize = MMIO_DEFAULTBUFFER;
+    if (info && info->cchBuffer > 0) bufferSize = info->cchBuffer;
+    if (bufferSize > mmio::kMaxBuffer) return fail(MMSYSERR_INVALPARAM);
+
+    std::string path = NativePath(fileName);
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return fail(MMIOERR_CANNOTOPEN);
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return fail(MMIOERR_CANNOTOPEN);
+    }
+    auto* file = new (std::nothrow) MmioFile();
+    if (file) {
+        try {
+            file->buffer.resize(static_cast<std::size_t>(bufferSize));
+        } catch (...) {
+            delete file;
+            file = nullptr;
+        }
+    }
+    if (!file) {
+        ::close(fd);
+        return fail(MMIOERR_OUTOFMEMORY);
+    }
+    file->fd = fd;
+    if (info) info->wErrorRet = MMSYSERR_NOERROR;
+    return mmio::ToHandle(file);
+}
+
+MMRESULT mmioClose(HMMIO h, UINT) {
+    MmioFile* file = FromHandle(h);
+    if (!file) return MMSYSERR_INVALHANDLE;
+    ::close(file->fd);
+    delete file;
+    return MMSYSERR_NOERROR;
+}
+
+LONG mmioRead(HMMIO h, char* buffer, LONG count) {
+    MmioFile* file = FromHandle(h);
+    if (!file || count < 0 || (!buffer && count > 0)) return -1;
+    return static_cast<LONG>(file->Read(buffer, count));
+}
+
+LONG mmioSeek(HMMIO h, LONG offset, int origin) {
+    MmioFile* file = FromHandle(h);
+    if (!file) return -1;
+    std::int64_t base;
+    switch (origin) {
+    case SEEK_SET: base = 0; break;
+    case SEEK_CUR: base = file->Position(); break;
+    case SEEK_END: {
+        struct stat st;
+        if (::fstat(file->fd, &st) != 0) return -1;
+        base = st.st_size;
+        break;
+    }
+    default: return -1;
+    }
+    std::int64_t target = base + offset;
+    if (target < 0 || target > mmio::kMaxPosition) return -1;
+    // Inside the buffered bytes only the position moves; elsewhere the buffer is dropped
+    // and the next read loads from the new position.
+    if (target >= file->bufferOffset && target <= file->bufferOffset + file->endRead)
+        file->next = target - file->bufferOffset;
+    else
+        file->MoveTo(target);
+    return static_cast<LONG>(target);
+}
+
+namespace {
+
+void Describe(const MmioFile& file, HMMIO h, MMIOINFO* info) {
+    char* base = const_cast<char*>(file.buffer.data());
+    info->cchBuffer = static_cast<LONG>(file.buffer.size());
+    info->pchBuffer = base;
+    info->pchNext = base + file.next;
+    info->pchEndRead = base + file.endRead;
+    info->pchEndWrite = base;
+    info->lBufOffset = static_cast<LONG>(file.bufferOffset);
+    info->lDiskOffset = static_cast<LONG>(file.bufferOffset + file.endRead);
+    info->hmmio = h;
+}
+
+}  // namespace
+
+MMRESULT mmioGetInfo(HMMIO h, LPMMIOINFO info, UINT) {
+    MmioFile* file = FromHandle(h);
+    if (!file) return MMSYSERR_INVALHANDLE;
+    if (!info) return MMSYSERR_INVALPARAM;
+    std::memset(info, 0, sizeof *info);
+    info->dwFlags = MMIO_READ | MMIO_ALLOCBUF;
+    Describe(*file, h, info);
+    return MMSYSERR_NOERROR;
+}
+
+// The caller hands back how far it consumed; anything outside the valid bytes of this
+// file's own buffer is refused and leaves the file as it was.
+static bool TakeNext(MmioFile* file, const MMIOINFO* info) {
+    const char* base = file->buffer.data();
+    if (info->pchBuffer != base || info->pchNext < base || info->pchNext > base + file->endRead) return false;
+    file->next = info->pchNext - base;
+    return true;
+}
+
+MMRESULT mmioSetInfo(HMMIO h, const MMIOINFO* info, UINT) {
+    MmioFile* file = FromHandle(h);
+    if (!file) return MMSYSERR_INVALHANDLE;
+    if (!info || !TakeNext(file, info)) return MMSYSERR_INVALPARAM;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT mmioAdvance(HMMIO h, LPMMIOINFO info, UINT flags) {
+    MmioFile* file = FromHandle(h);
+    if (!file) return MMSYSERR_INVALHANDLE;
+    if (flags != MMIO_READ) return MMSYSERR_INVALPARAM;  // nothing is ever written
+    if (info && !TakeNext(file, info)) return MMSYSERR_INVALPARAM;
+    if (!file->RefillAfterEnd()) return MMIOERR_CANNOTREAD;
+    if (info) Describe(*file, h, info);
+    return MMSYSERR_NOERROR;
+}
