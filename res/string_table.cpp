@@ -15,7 +15,7 @@ const StringEntry kStrings[] = {
     {IDS_TIP_HELICOPTER, "Helicopter"},
     {IDS_TIP_HIGHHEELS, "High heels"},
     {IDS_TIP_DEMO, "Demo jingle"},
-    {IDS_TIP_MANUAL, "Manual \xE2\x80\x94 drag the source"},
+    {IDS_TIP_MANUAL, "Manual - drag the source"},
     {IDS_TIP_HORIZONTAL, "Horizontal circle"},
     {IDS_TIP_VERTICAL, "Vertical circle"},
     {IDS_TIP_FLYBY, "Fly-by"},
