@@ -20,10 +20,12 @@ std::mutex& RegistryMutex() {
     return m;
 }
 
-// Modules live for the whole process so handles stay valid after FreeLibrary.
+// Modules live for the whole process so handles stay valid after FreeLibrary. The table
+// itself is never destroyed either, so the modules stay reachable (and no leak checker
+// reports them) through the end of the process.
 std::vector<LayerModule*>& Registry() {
-    static std::vector<LayerModule*> modules;
-    return modules;
+    static auto* modules = new std::vector<LayerModule*>();
+    return *modules;
 }
 
 LayerModule* Find(const char* name) {

@@ -17,6 +17,7 @@ protected:
         if (h) mmioClose(h, 0);
     }
     HMMIO Open(const std::string& bytes) {
+        if (h) mmioClose(h, 0);
         std::string path = dir.Write("f.riff", bytes);
         h = mmioOpenA(path.data(), nullptr, MMIO_ALLOCBUF);
         return h;
@@ -173,7 +174,6 @@ TEST_F(ChunkTest, TruncatedHeadersAreNotFound) {
     MMCKINFO riff{};
     ASSERT_EQ(mmioDescend(h, &riff, nullptr, 0), MMSYSERR_NOERROR);
     EXPECT_EQ(riff.fccType, 0u);  // the form type is cut off
-    mmioClose(h, 0);
     ASSERT_NE(Open("RIF"), nullptr);
     EXPECT_EQ(mmioDescend(h, &riff, nullptr, 0), MMIOERR_CHUNKNOTFOUND);
     ASSERT_NE(Open(""), nullptr);
