@@ -29,6 +29,10 @@ using DirtyCallback = std::function<void(const RECT&)>;
 // clip (surface coordinates). The DC shares ownership of the surface.
 HDC CreateSurfaceDC(std::shared_ptr<Surface> surface, POINT origin, RECT clip, DirtyCallback onDraw);
 
+// The screen's DC (GetDC of no window): a reference for compatible DCs and bitmaps.
+// Nothing is shown by drawing to it. Released with DeleteDC.
+HDC CreateScreenDC();
+
 // The surface behind a bitmap or a DC (the DC's selected bitmap, or its bound surface).
 std::shared_ptr<Surface> SurfaceOfBitmap(HBITMAP bitmap);
 std::shared_ptr<Surface> SurfaceOfDC(HDC dc);

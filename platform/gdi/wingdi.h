@@ -36,6 +36,8 @@ BOOL BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int s
 BOOL StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy, int sw, int sh,
                 DWORD rop);
 
+constexpr COLORREF CLR_INVALID = 0xFFFFFFFFu;
+// Outside the DC's surface or clip: CLR_INVALID. SetPixel returns the colour it set.
 COLORREF GetPixel(HDC dc, int x, int y);
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);
 
