@@ -1,0 +1,53 @@
+// The INI reader and writer on arbitrary file content: reads must not crash, and a key
+// just written must read back while the rest of the file keeps parsing.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/kernel/profile.h"
+
+namespace {
+
+std::string TempFile() {
+    static std::string path = [] {
+        char pattern[] = "/tmp/fuzz-ini-XXXXXX";
+        int fd = ::mkstemp(pattern);
+        if (fd >= 0) ::close(fd);
+        return std::string(pattern);
+    }();
+    return path;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string file = TempFile();
+    if (FILE* f = std::fopen(file.c_str(), "wb")) {
+        std::fwrite(data, 1, size, f);
+        std::fclose(f);
+    }
+    char buf[260];
+    const char* sections[] = {"ZOR3DPLAYER", "Counter", "AutoDemo1", "", " s "};
+    const char* keys[] = {"3DSOUNDDEMO_SOURCE", "DemoCounter", "MovingPath ", "k", ""};
+    for (const char* s : sections)
+        for (const char* k : keys) {
+            GetPrivateProfileIntA(s, k, -7, file.c_str());
+            DWORD n = GetPrivateProfileStringA(s, k, "def", buf, sizeof buf, file.c_str());
+            if (n >= sizeof buf || buf[n] != '\0') std::abort();
+        }
+    GetPrivateProfileStringA(nullptr, nullptr, "", buf, sizeof buf, file.c_str());
+    GetPrivateProfileStringA("ZOR3DPLAYER", nullptr, "", buf, 7, file.c_str());
+
+    if (WritePrivateProfileStringA("ZOR3DPLAYER", "FUZZKEY", "value 1", file.c_str())) {
+        GetPrivateProfileStringA("zor3dplayer", "fuzzkey", "", buf, sizeof buf, file.c_str());
+        if (std::strcmp(buf, "value 1") != 0) std::abort();
+        WritePrivateProfileStringA("ZOR3DPLAYER", "FUZZKEY", nullptr, file.c_str());
+        GetPrivateProfileStringA("ZOR3DPLAYER", "FUZZKEY", "gone", buf, sizeof buf, file.c_str());
+        if (std::strcmp(buf, "gone") != 0) std::abort();
+    }
+    return 0;
+}
