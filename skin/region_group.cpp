@@ -1,7 +1,17 @@
 // A window's share of the skin: translates between its client coordinates and the skin's.
 #include "skin/region_group.h"
 
+#include <cstdint>
 #include <new>
+
+namespace {
+
+// Window to skin coordinates, in wrap-around 32-bit arithmetic like the rest of the layer.
+int ToSkin(int v, int offset) {
+    return static_cast<int>(static_cast<std::uint32_t>(v) + static_cast<std::uint32_t>(offset));
+}
+
+}  // namespace
 
 CRegionGroup::CRegionGroup()
     : m_pOwner(nullptr), m_nCount(0), m_pnRegions(nullptr), m_pSkin(nullptr), m_xOffset(0), m_yOffset(0) {}
@@ -33,7 +43,7 @@ int CRegionGroup::HitTest(int x, int y, int* out) const {
     // Later entries are drawn over earlier ones, so they win; entry 0, the background,
     // is never reported.
     for (int i = m_nCount - 1; i >= 1; --i) {
-        if (m_pSkin->HitTest(m_pnRegions[i], x + m_xOffset, y + m_yOffset)) {
+        if (m_pSkin->HitTest(m_pnRegions[i], ToSkin(x, m_xOffset), ToSkin(y, m_yOffset))) {
             if (out) *out = m_pnRegions[i];
             return 1;
         }
@@ -43,7 +53,7 @@ int CRegionGroup::HitTest(int x, int y, int* out) const {
 
 int CRegionGroup::HitTestRegion(int x, int y, int region) const {
     if (!m_pSkin) return 0;
-    return m_pSkin->HitTest(region, x + m_xOffset, y + m_yOffset);
+    return m_pSkin->HitTest(region, ToSkin(x, m_xOffset), ToSkin(y, m_yOffset));
 }
 
 int CRegionGroup::Paint(HDC dc) const {

@@ -3,6 +3,7 @@
 #include "skin/skin.h"
 
 #include <climits>
+#include <cstdint>
 
 namespace {
 
@@ -20,10 +21,13 @@ int Clamped(long long v) {
 }
 int Extent(LONG lo, LONG hi) { return Clamped(static_cast<long long>(hi) - lo); }
 
-RECT Moved(const RECT& r, int dx, int dy) {
-    RECT out = r;
-    OffsetRect(&out, dx, dy);
-    return out;
+// A rectangle in skin coordinates moved back by a window's offset, in the platform's
+// wrap-around 32-bit arithmetic.
+RECT MovedBack(const RECT& r, int xOffset, int yOffset) {
+    auto sub = [](LONG v, int d) {
+        return static_cast<LONG>(static_cast<std::uint32_t>(v) - static_cast<std::uint32_t>(d));
+    };
+    return RECT{sub(r.left, xOffset), sub(r.top, yOffset), sub(r.right, xOffset), sub(r.bottom, yOffset)};
 }
 
 }  // namespace
@@ -146,7 +150,7 @@ void CSkin::Draw(HDC dc, int region, int xOffset, int yOffset) const {
     HDC image = dc ? ImageSource(*this, region, &s) : nullptr;
     if (!image) return;
     // The destination sets the size; the source gives only its top-left corner.
-    const RECT d = Moved(m_prcDest[region], -xOffset, -yOffset);
+    const RECT d = MovedBack(m_prcDest[region], xOffset, yOffset);
     BitBlt(dc, d.left, d.top, Extent(d.left, d.right), Extent(d.top, d.bottom), image, s->left, s->top, SRCCOPY);
 }
 
@@ -154,8 +158,8 @@ void CSkin::DrawClipped(HDC dc, int region, const RECT* clip, int xOffset, int y
     const RECT* s = nullptr;
     HDC image = dc && clip ? ImageSource(*this, region, &s) : nullptr;
     if (!image) return;
-    const RECT d = Moved(m_prcDest[region], -xOffset, -yOffset);
-    const RECT k = Moved(*clip, -xOffset, -yOffset);
+    const RECT d = MovedBack(m_prcDest[region], xOffset, yOffset);
+    const RECT k = MovedBack(*clip, xOffset, yOffset);
     RECT inside;
     IntersectRect(&inside, &d, &k);
     if (!EqualRect(&inside, &k)) return;  // only a clip wholly inside the region is drawn
@@ -174,7 +178,7 @@ void CSkin::DrawSprite(HDC dc, int spriteRegion, int maskRegion, const RECT* des
     if (!sprite || !mask) return;
     const int w = Extent(s->left, s->right), h = Extent(s->top, s->bottom);
     const int W = Extent(size->left, size->right), H = Extent(size->top, size->bottom);
-    const RECT d = Moved(*dest, -xOffset, -yOffset);
+    const RECT d = MovedBack(*dest, xOffset, yOffset);
     const int dw = Extent(d.left, d.right), dh = Extent(d.top, d.bottom);
 
     // Work surface: the sprite where the mask is black, black where it is white.
