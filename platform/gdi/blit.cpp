@@ -73,15 +73,18 @@ void ReportDirty(const Target& t, Span xs, Span ys) {
 // Copies rows of cols pixels; dst and src may be the same buffer with overlapping areas,
 // so rows and columns run in the order that reads every source pixel before it is written.
 void BlitRows(Pixel* dst, std::size_t dstride, const Pixel* src, std::size_t sstride, std::size_t cols,
-              std::size_t rows, Rop rop) {
-    const bool rowsBackwards = dst > src && dst < src + rows * sstride;
+              std::size_t rows, Rop rop, bool sameSurface) {
+    // Within one buffer: a destination below the source runs bottom-up, and one to the
+    // right of it on the same rows runs right to left.
+    const bool rowsBackwards = sameSurface && dst > src && dst < src + rows * sstride;
+    const bool colsBackwards = sameSurface && dst > src && dst < src + cols;
     for (std::size_t k = 0; k < rows; ++k) {
         std::size_t row = rowsBackwards ? rows - 1 - k : k;
         Pixel* d = dst + row * dstride;
         const Pixel* s = src + row * sstride;
         if (rop == Rop::Copy) {
             std::memmove(d, s, cols * sizeof(Pixel));
-        } else if (d > s && d < s + cols) {
+        } else if (colsBackwards) {
             for (std::size_t i = cols; i-- > 0;) d[i] = Apply(rop, d[i], s[i]);
         } else {
             for (std::size_t i = 0; i < cols; ++i) d[i] = Apply(rop, d[i], s[i]);
@@ -118,7 +121,7 @@ BOOL BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int s
         const Pixel* sp = s.surface->pixels.data() + static_cast<std::size_t>(sy0 + (ys.lo - dy0)) * sw +
                           static_cast<std::size_t>(sx0 + (xs.lo - dx0));
         BlitRows(dp, dw, sp, sw, static_cast<std::size_t>(xs.hi - xs.lo), static_cast<std::size_t>(ys.hi - ys.lo),
-                 op);
+                 op, d.surface == s.surface);
     }
     ReportDirty(d, xs, ys);
     return TRUE;
