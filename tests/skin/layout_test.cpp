@@ -145,7 +145,7 @@ TEST_F(Groups, HitTestsInWindowCoordinates) {
     EXPECT_EQ(hit, 31);
     ASSERT_EQ(pad.HitTest(400 - 305, 200 - 51, &hit), 1);
     EXPECT_EQ(hit, 28);
-    ASSERT_EQ(pad.HitTest(600 - 305, 90 - 51, &hit), 1);
+    ASSERT_EQ(pad.HitTest(500 - 305, 90 - 51, &hit), 1);
     EXPECT_EQ(hit, 26) << "image slot lies over the indicator background";
     ASSERT_EQ(pad.HitTest(580 - 305, 85 - 51, &hit), 1);
     EXPECT_EQ(hit, 27) << "badge is the later entry";
