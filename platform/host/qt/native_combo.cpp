@@ -1,0 +1,76 @@
+#include "platform/host/qt/native_combo.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QSignalBlocker>
+
+namespace qt_host {
+namespace {
+
+constexpr const char* kHandleProperty = "zorCombo";
+constexpr int kVisibleRows = 10;
+
+bool SameItems(const QComboBox& box, const std::vector<user_host::ComboItem>& items) {
+    if (box.count() != static_cast<int>(items.size())) return false;
+    for (int i = 0; i < box.count(); ++i) {
+        if (box.itemText(i) != QString::fromLocal8Bit(items[static_cast<std::size_t>(i)].text.c_str())) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+QRect ClosedComboRect(const user_host::ComboState& state) {
+    const int width = std::max(0, static_cast<int>(state.rect.right - state.rect.left));
+    const int fullHeight = std::max(0, static_cast<int>(state.rect.bottom - state.rect.top));
+    const int height = state.itemHeight > 0 ? std::min(state.itemHeight, std::max(fullHeight, state.itemHeight))
+                                            : fullHeight;
+    return QRect(state.rect.left, state.rect.top, width, height);
+}
+
+NativeCombo::NativeCombo(HWND combo, QWidget* parent, std::function<void()> onInput)
+    : QComboBox(parent), combo_(combo), onInput_(std::move(onInput)) {
+    setProperty(kHandleProperty, QVariant::fromValue(reinterpret_cast<quintptr>(combo)));
+    setEditable(false);
+    setMaxVisibleItems(kVisibleRows);
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    // Only the user's choice goes back: activated is not emitted for changes we make.
+    QObject::connect(this, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
+        user_host::InjectComboSelection(combo_, index);
+        if (onInput_) onInput_();
+    });
+}
+
+void NativeCombo::Apply(const user_host::ComboState& state) {
+    const QSignalBlocker blocker(this);
+    if (!SameItems(*this, state.items)) {
+        clear();
+        for (const user_host::ComboItem& item : state.items) addItem(QString::fromLocal8Bit(item.text.c_str()));
+    }
+    const int selection = state.selection >= 0 && state.selection < count() ? state.selection : -1;
+    if (currentIndex() != selection) setCurrentIndex(selection);
+
+    if (!state.fontFace.empty() || state.fontPointSize > 0) {
+        QFont f = font();
+        if (!state.fontFace.empty()) f.setFamily(QString::fromLocal8Bit(state.fontFace.c_str()));
+        if (state.fontPointSize > 0) f.setPointSize(state.fontPointSize);
+        if (f != font()) setFont(f);
+    }
+    const QRect closed = ClosedComboRect(state);
+    if (geometry() != closed) setGeometry(closed);
+    view()->setMinimumWidth(std::max(state.droppedWidth, closed.width()));
+    setVisible(state.visible);
+}
+
+NativeCombo* FindNativeCombo(HWND combo) {
+    const auto wanted = reinterpret_cast<quintptr>(combo);
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        for (NativeCombo* box : top->findChildren<NativeCombo*>()) {
+            const QVariant value = box->property(kHandleProperty);
+            if (value.isValid() && value.value<quintptr>() == wanted) return box;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace qt_host

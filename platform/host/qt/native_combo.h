@@ -1,0 +1,31 @@
+// A real combo box over the rectangle of a layer combo model, kept in step with it.
+#pragma once
+
+#include <functional>
+
+#include <QComboBox>
+
+#include "platform/user/host.h"
+
+namespace qt_host {
+
+class NativeCombo : public QComboBox {
+public:
+    NativeCombo(HWND combo, QWidget* parent, std::function<void()> onInput);
+
+    HWND Handle() const { return combo_; }
+    // Items, selection, place, font and visibility from the model; never reports back.
+    void Apply(const user_host::ComboState& state);
+
+private:
+    HWND combo_;
+    std::function<void()> onInput_;
+};
+
+// Builds the box's geometry from the model: the closed box is the rectangle's first row.
+QRect ClosedComboRect(const user_host::ComboState& state);
+
+// The box showing a layer combo model, or null.
+NativeCombo* FindNativeCombo(HWND combo);
+
+}  // namespace qt_host

@@ -1,0 +1,163 @@
+#include "platform/host/qt/qt_host.h"
+
+#include <map>
+
+#include <QApplication>
+#include <QPointer>
+#include <QToolTip>
+
+#include "platform/host/qt/dirty_rects.h"
+#include "platform/host/qt/event_waiter.h"
+#include "platform/host/qt/native_combo.h"
+#include "platform/host/qt/native_dialogs.h"
+#include "platform/host/qt/top_level_widget.h"
+
+namespace qt_host {
+namespace {
+
+bool HasDisplay() {
+    return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY") ||
+           qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+
+class QtHost final : public user_host::Host {
+public:
+    QtHost(int& argc, char** argv) {
+        if (!QApplication::instance()) {
+            if (!HasDisplay()) qputenv("QT_QPA_PLATFORM", "offscreen");
+            app_ = std::make_unique<QApplication>(argc, argv);
+            // The layer decides when the process ends, not the last window closing.
+            QApplication::setQuitOnLastWindowClosed(false);
+        }
+        waiter_ = std::make_unique<EventWaiter>();
+    }
+
+    ~QtHost() override {
+        for (auto& [top, widget] : windows_) delete widget.data();
+        windows_.clear();
+        waiter_.reset();
+    }
+
+    void TopLevelShown(HWND top) override {
+        TopLevelWidget* widget = WidgetFor(top);
+        widget->SyncFromLayer();
+        widget->show();
+        widget->raise();
+        widget->activateWindow();
+    }
+
+    void TopLevelHidden(HWND top) override {
+        auto it = windows_.find(top);
+        if (it == windows_.end() || !it->second) return;
+        it->second->hide();
+        // Hidden and destroyed arrive the same way; once the layer has let the window go
+        // its widget goes too (later, since the layer may still be inside the destroy).
+        QMetaObject::invokeMethod(waiter_.get(), [this, top] { ForgetIfGone(top); }, Qt::QueuedConnection);
+    }
+
+    void TopLevelChanged(HWND top) override {
+        if (!IsWindow(top)) {
+            ForgetIfGone(top);
+            return;
+        }
+        WidgetFor(top)->SyncFromLayer();
+    }
+
+    void SurfaceChanged(HWND top, const RECT& rect) override {
+        // Any thread: widgets are touched only by the queued call on the UI thread.
+        if (dirty_.Add(top, rect)) {
+            QMetaObject::invokeMethod(waiter_.get(), [this] { Present(); }, Qt::QueuedConnection);
+        }
+    }
+
+    void WaitForEvents(DWORD timeoutMs) override { waiter_->Wait(timeoutMs); }
+    void Wake() override { waiter_->Wake(); }
+
+    void ControlChanged(HWND control) override {
+        if (!user_host::IsComboBox(control)) return;  // tool tips are shown on request
+        const user_host::ComboState state = user_host::GetComboState(control);
+        QPointer<NativeCombo>& slot = combos_[control];
+        if (!slot) {
+            HWND top = user_host::TopLevelOf(control);
+            if (!top) return;
+            slot = new NativeCombo(control, WidgetFor(top), [this] { waiter_->Interrupt(); });
+        }
+        slot->Apply(state);
+    }
+
+    void ControlDestroyed(HWND control) override {
+        auto it = combos_.find(control);
+        if (it == combos_.end()) return;
+        // deleteLater: the layer may destroy the box from inside the box's own signal.
+        if (it->second) it->second->deleteLater();
+        combos_.erase(it);
+    }
+
+    void ShowToolTip(HWND top, POINT at, const std::string& text) override {
+        auto it = windows_.find(top);
+        if (it == windows_.end() || !it->second) return;
+        QWidget* widget = it->second;
+        QToolTip::showText(widget->mapToGlobal(QPoint(at.x, at.y)), QString::fromLocal8Bit(text.c_str()), widget);
+    }
+
+    void HideToolTip(HWND) override { QToolTip::hideText(); }
+
+    void BeginMessageBox(const user_host::MessageBoxRequest& request, std::function<void(int)> done) override {
+        ShowMessageBox(OwnerWidget(request.owner), request, [this, done = std::move(done)](int result) {
+            if (done) done(result);
+            waiter_->Interrupt();
+        });
+    }
+
+    void BeginOpenFile(const user_host::OpenFileRequest& request,
+                       std::function<void(bool, const std::string&)> done) override {
+        ShowOpenFile(OwnerWidget(request.owner), request,
+                     [this, done = std::move(done)](bool chosen, const std::string& path) {
+                         if (done) done(chosen, path);
+                         waiter_->Interrupt();
+                     });
+    }
+
+private:
+    TopLevelWidget* WidgetFor(HWND top) {
+        QPointer<TopLevelWidget>& slot = windows_[top];
+        if (!slot) slot = new TopLevelWidget(top, [this] { waiter_->Interrupt(); });
+        return slot;
+    }
+
+    QWidget* OwnerWidget(HWND owner) {
+        if (!owner) return nullptr;
+        auto it = windows_.find(user_host::TopLevelOf(owner));
+        if (it == windows_.end() || !it->second || !it->second->isVisible()) return nullptr;
+        return it->second;
+    }
+
+    void ForgetIfGone(HWND top) {
+        if (IsWindow(top)) return;
+        auto it = windows_.find(top);
+        if (it == windows_.end()) return;
+        if (it->second) it->second->deleteLater();
+        windows_.erase(it);
+    }
+
+    void Present() {
+        for (const auto& [top, r] : dirty_.Take()) {
+            auto it = windows_.find(top);
+            if (it == windows_.end() || !it->second) continue;
+            it->second->update(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
+        }
+    }
+
+    std::unique_ptr<QApplication> app_;  // null when the process already had one
+    std::unique_ptr<EventWaiter> waiter_;
+    std::map<HWND, QPointer<TopLevelWidget>> windows_;
+    std::map<HWND, QPointer<NativeCombo>> combos_;
+    DirtyRects dirty_;
+};
+
+}  // namespace
+}  // namespace qt_host
+
+std::unique_ptr<user_host::Host> CreateQtHost(int& argc, char** argv) {
+    return std::make_unique<qt_host::QtHost>(argc, argv);
+}

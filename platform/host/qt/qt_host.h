@@ -1,0 +1,15 @@
+// The desktop host: real windows, input, native combo box, tool tips, message boxes and
+// the file dialog on Qt Widgets. This header stays free of Qt so the program can create
+// the host without seeing Qt.
+#pragma once
+
+#include <memory>
+
+#include "platform/user/host.h"
+
+// Creates the application object of the toolkit (which keeps argc and argv for its whole
+// life, so both must outlive the host) and a host whose windows appear on the desktop.
+// Without a display to connect to the host falls back to the off-screen platform, so
+// the program still runs headless. One host per process; the caller installs it with
+// user_host::SetHost and destroys it after the last window has gone.
+std::unique_ptr<user_host::Host> CreateQtHost(int& argc, char** argv);

@@ -1,0 +1,258 @@
+#include "platform/host/qt/top_level_widget.h"
+
+#include <cmath>
+#include <cstring>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QPixmap>
+#include <QPushButton>
+
+#include "platform/user/resources.h"
+
+namespace qt_host {
+namespace {
+
+constexpr const char* kHandleProperty = "zorTopLevel";
+constexpr std::uint32_t kOpaque = 0xFF000000u;
+
+QImage IconToImage(const user_host::IconImage& icon) {
+    QImage image(icon.width, icon.height, QImage::Format_ARGB32);
+    const std::size_t count = static_cast<std::size_t>(icon.width) * icon.height;
+    if (icon.pixels.size() < count) return QImage();
+    for (int y = 0; y < icon.height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
+        for (int x = 0; x < icon.width; ++x) {
+            const std::size_t i = static_cast<std::size_t>(y) * icon.width + x;
+            const bool opaque = i >= icon.mask.size() || icon.mask[i] != 0;
+            row[x] = opaque ? (icon.pixels[i] | kOpaque) : 0u;
+        }
+    }
+    return image;
+}
+
+WPARAM KeysOf(Qt::MouseButtons buttons) {
+    WPARAM keys = 0;
+    if (buttons & Qt::LeftButton) keys |= MK_LBUTTON;
+    if (buttons & Qt::RightButton) keys |= MK_RBUTTON;
+    return keys;
+}
+
+}  // namespace
+
+TopLevelWidget::TopLevelWidget(HWND top, std::function<void()> onInput)
+    : QWidget(nullptr), top_(top), onInput_(std::move(onInput)) {
+    setProperty(kHandleProperty, QVariant::fromValue(reinterpret_cast<quintptr>(top)));
+    // Every pixel comes from the layer's surface: no background erase, no flicker.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    SyncFromLayer();
+}
+
+void TopLevelWidget::SyncFromLayer() {
+    setWindowTitle(QString::fromLocal8Bit(user_host::WindowCaption(top_).c_str()));
+    if (auto surface = user_host::TopLevelSurface(top_)) {
+        int width = 0;
+        int height = 0;
+        {
+            std::lock_guard<std::mutex> lock(surface->mutex);
+            width = surface->width;
+            height = surface->height;
+        }
+        // The client area is the surface, at its size in logical pixels: a scaled screen
+        // enlarges the skin rather than shrinking it.
+        if (width > 0 && height > 0 && (width != this->width() || height != this->height() ||
+                                        minimumSize() != maximumSize())) {
+            setFixedSize(width, height);
+        }
+    }
+    SyncIcon();
+    SyncTemplateContent();
+    update();
+}
+
+void TopLevelWidget::SyncIcon() {
+    QIcon icon;
+    for (bool big : {true, false}) {
+        HICON handle = user_host::WindowIcon(top_, big);
+        user_host::IconImage image{};
+        if (handle && user_host::GetIconImage(handle, &image)) {
+            QImage converted = IconToImage(image);
+            if (!converted.isNull()) icon.addPixmap(QPixmap::fromImage(converted));
+        }
+    }
+    if (!icon.isNull()) setWindowIcon(icon);
+}
+
+void TopLevelWidget::SyncTemplateContent() {
+    const DialogTemplate* tmpl = user_host::WindowTemplate(top_);
+    const bool wantText = tmpl && tmpl->staticText && *tmpl->staticText;
+    const bool wantButton = tmpl && tmpl->okButton;
+    QFont font = this->font();
+    if (tmpl && tmpl->fontFace && *tmpl->fontFace) font.setFamily(QString::fromLocal8Bit(tmpl->fontFace));
+    if (tmpl && tmpl->pointSize > 0) font.setPointSize(tmpl->pointSize);
+
+    constexpr int kMargin = 12;
+    constexpr int kButtonWidth = 80;
+    constexpr int kButtonHeight = 26;
+    const int buttonSpace = wantButton ? kButtonHeight + kMargin : 0;
+
+    if (wantButton && !okButton_) {
+        okButton_ = new QPushButton(QStringLiteral("OK"), this);
+        okButton_->setDefault(true);
+        // The button acts as the Enter key, so the dialog's own IDOK handling closes it.
+        QObject::connect(okButton_, &QPushButton::clicked, this, [this] {
+            user_host::InjectKey(top_, VK_RETURN);
+            if (onInput_) onInput_();
+        });
+    }
+    if (okButton_) {
+        okButton_->setVisible(wantButton);
+        okButton_->setFont(font);
+        okButton_->setGeometry((width() - kButtonWidth) / 2, height() - kMargin - kButtonHeight, kButtonWidth,
+                               kButtonHeight);
+    }
+    if (wantText && !staticText_) {
+        staticText_ = new QLabel(this);
+        staticText_->setWordWrap(true);
+        staticText_->setAlignment(Qt::AlignCenter);
+        staticText_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    if (staticText_) {
+        staticText_->setVisible(wantText);
+        if (wantText) staticText_->setText(QString::fromLocal8Bit(tmpl->staticText));
+        staticText_->setFont(font);
+        staticText_->setGeometry(kMargin, kMargin, std::max(0, width() - 2 * kMargin),
+                                 std::max(0, height() - 2 * kMargin - buttonSpace));
+    }
+}
+
+void TopLevelWidget::CopyFromSurface(const QRegion& region) {
+    auto surface = user_host::TopLevelSurface(top_);
+    if (!surface) return;
+    std::lock_guard<std::mutex> lock(surface->mutex);
+    if (front_.width() != surface->width || front_.height() != surface->height) {
+        front_ = QImage(surface->width, surface->height, QImage::Format_RGB32);
+        front_.fill(Qt::black);
+    }
+    const QRect bounds(0, 0, surface->width, surface->height);
+    for (const QRect& r : region) {
+        const QRect clipped = r.intersected(bounds);
+        if (clipped.isEmpty()) continue;
+        for (int y = clipped.top(); y <= clipped.bottom(); ++y) {
+            const std::uint32_t* src = surface->pixels.data() + static_cast<std::size_t>(y) * surface->width;
+            auto* dst = reinterpret_cast<std::uint32_t*>(front_.scanLine(y));
+            // The layer keeps the top byte zero; the toolkit expects it opaque.
+            for (int x = clipped.left(); x <= clipped.right(); ++x) dst[x] = src[x] | kOpaque;
+        }
+    }
+}
+
+void TopLevelWidget::paintEvent(QPaintEvent* event) {
+    CopyFromSurface(event->region());
+    QPainter painter(this);
+    if (front_.isNull()) {
+        painter.fillRect(event->rect(), Qt::black);
+        return;
+    }
+    for (const QRect& r : event->region()) painter.drawImage(r, front_, r);
+}
+
+void TopLevelWidget::InjectMouseEvent(UINT message, QMouseEvent* event) {
+    // Logical coordinates are skin pixels whatever the screen's scale.
+    const QPointF p = event->position();
+    const int x = static_cast<int>(std::floor(p.x()));
+    const int y = static_cast<int>(std::floor(p.y()));
+    user_host::InjectMouse(top_, message, x, y, KeysOf(event->buttons()));
+    if (onInput_) onInput_();
+}
+
+void TopLevelWidget::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        InjectMouseEvent(WM_LBUTTONDOWN, event);
+    } else if (event->button() == Qt::RightButton) {
+        ShowSystemMenu(event->globalPosition().toPoint());
+    }
+    event->accept();
+}
+
+void TopLevelWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The layer's windows have no double-click style: a second click is a second press.
+    mousePressEvent(event);
+}
+
+void TopLevelWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) InjectMouseEvent(WM_LBUTTONUP, event);
+    event->accept();
+}
+
+void TopLevelWidget::mouseMoveEvent(QMouseEvent* event) {
+    InjectMouseEvent(WM_MOUSEMOVE, event);
+    event->accept();
+}
+
+void TopLevelWidget::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (key == Qt::Key_Space && (event->modifiers() & Qt::AltModifier)) {
+        ShowSystemMenu(mapToGlobal(QPoint(0, 0)));
+    } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        user_host::InjectKey(top_, VK_RETURN);
+        if (onInput_) onInput_();
+    } else if (key == Qt::Key_Escape) {
+        user_host::InjectKey(top_, VK_ESCAPE);
+        if (onInput_) onInput_();
+    } else {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void TopLevelWidget::closeEvent(QCloseEvent* event) {
+    // The program decides: it gets WM_CLOSE, and the window goes only when the layer
+    // hides or destroys it.
+    event->ignore();
+    user_host::InjectClose(top_);
+    if (onInput_) onInput_();
+}
+
+void TopLevelWidget::ShowSystemMenu(const QPoint& globalPos) {
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (const user_host::MenuItem& item : user_host::SystemMenuItems(top_)) {
+        if (item.separator) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(QString::fromLocal8Bit(item.text.c_str()));
+        const UINT_PTR id = item.id;
+        QObject::connect(action, &QAction::triggered, this, [this, id] {
+            user_host::InjectSysCommand(top_, id);
+            if (onInput_) onInput_();
+        });
+    }
+    // Not exec(): a nested toolkit loop would stall the layer's timers while it is open.
+    menu->popup(globalPos);
+}
+
+TopLevelWidget* FindTopLevelWidget(HWND top) {
+    const auto wanted = reinterpret_cast<quintptr>(top);
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        const QVariant value = widget->property(kHandleProperty);
+        if (value.isValid() && value.value<quintptr>() == wanted) return static_cast<TopLevelWidget*>(widget);
+    }
+    return nullptr;
+}
+
+}  // namespace qt_host

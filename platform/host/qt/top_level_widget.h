@@ -1,0 +1,54 @@
+// The desktop window of one top-level layer window: shows its surface, sends the user's
+// mouse, keys, close requests and system-menu choices back to the layer.
+#pragma once
+
+#include <functional>
+
+#include <QImage>
+#include <QWidget>
+
+#include "platform/user/host.h"
+
+class QLabel;
+class QPushButton;
+
+namespace qt_host {
+
+class TopLevelWidget : public QWidget {
+public:
+    // onInput runs after every injection, so the layer's wait returns and dispatches it.
+    TopLevelWidget(HWND top, std::function<void()> onInput);
+
+    HWND Handle() const { return top_; }
+    // Caption, client size, icons and the template's fixed content, read from the layer.
+    void SyncFromLayer();
+    void ShowSystemMenu(const QPoint& globalPos);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void InjectMouseEvent(UINT message, QMouseEvent* event);
+    void SyncIcon();
+    void SyncTemplateContent();
+    // Copies the rectangles from the layer surface into front_, under the surface lock.
+    void CopyFromSurface(const QRegion& region);
+
+    HWND top_;
+    std::function<void()> onInput_;
+    QImage front_;
+    QLabel* staticText_ = nullptr;
+    QPushButton* okButton_ = nullptr;
+};
+
+// The widget showing a layer window, or null; the host marks its widgets so tools and
+// tests can find them without a host pointer.
+TopLevelWidget* FindTopLevelWidget(HWND top);
+
+}  // namespace qt_host
