@@ -15,8 +15,14 @@ namespace dsound_test {
 // only by RenderFrames. Off again with UseLoopback(0).
 void UseLoopback(int sampleRate);
 
+// The same with another channel layout, and HRTF rendering on or off (off for
+// UseLoopback). RenderFrames then interleaves that many channels per frame.
+enum class LoopbackLayout { Mono, Stereo, Quad, Surround51, Surround71 };
+void UseLoopbackLayout(int sampleRate, LoopbackLayout layout, bool hrtf);
+
 // Renders the given number of frames of the most recently created device; interleaved
-// L, R floats. Empty when no loopback device is open.
+// L, R floats (silence while the device is lost or has nothing to play yet). Empty when
+// no loopback device is open.
 std::vector<float> RenderFrames(std::size_t frames);
 
 // Makes the most recent device report a disconnect / come back.

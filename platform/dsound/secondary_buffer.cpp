@@ -1,0 +1,425 @@
+#include "platform/dsound/secondary_buffer.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "platform/dsound/i3dl2_reverb.h"
+#include "platform/dsound/pcm_format.h"
+
+namespace dsound_detail {
+namespace {
+
+using DeviceLock = std::lock_guard<std::recursive_mutex>;
+
+constexpr DWORD kMinBufferBytes = 4;
+constexpr DWORD kMaxBufferBytes = 0x0FFFFFFF;
+constexpr DWORD kLockFromWriteCursor = 0x1;
+constexpr DWORD kLockEntireBuffer = 0x2;
+constexpr float kMaxConeAngle = 360.0f;
+constexpr LONG kMinConeVolume = -10000;
+
+bool Finite(const D3DVECTOR& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+bool ValidParameters(const DS3DBUFFER& p) {
+    if (p.dwSize != sizeof(DS3DBUFFER)) return false;
+    if (!Finite(p.vPosition) || !Finite(p.vVelocity) || !Finite(p.vConeOrientation)) return false;
+    if (p.dwInsideConeAngle > kMaxConeAngle || p.dwOutsideConeAngle > kMaxConeAngle) return false;
+    if (p.lConeOutsideVolume < kMinConeVolume || p.lConeOutsideVolume > 0) return false;
+    if (!(p.flMinDistance > 0.0f) || !std::isfinite(p.flMinDistance)) return false;
+    if (!(p.flMaxDistance > 0.0f) || std::isnan(p.flMaxDistance)) return false;
+    return p.dwMode <= DS3DMODE_DISABLE;
+}
+
+}  // namespace
+
+DS3DBUFFER DefaultBufferParameters() {
+    DS3DBUFFER p{};
+    p.dwSize = sizeof(DS3DBUFFER);
+    p.dwInsideConeAngle = 360;
+    p.dwOutsideConeAngle = 360;
+    p.vConeOrientation = {0.0f, 0.0f, 1.0f};
+    p.lConeOutsideVolume = 0;
+    p.flMinDistance = 1.0f;
+    p.flMaxDistance = 1000000000.0f;
+    p.dwMode = DS3DMODE_NORMAL;
+    return p;
+}
+
+SecondaryBuffer* SecondaryBuffer::Create(std::shared_ptr<SoundContext> context, const DSBUFFERDESC& desc,
+                                         HRESULT* status) {
+    if (!desc.lpwfxFormat || desc.dwBufferBytes < kMinBufferBytes || desc.dwBufferBytes > kMaxBufferBytes) {
+        *status = DSERR_INVALIDPARAM;
+        return nullptr;
+    }
+    if (!IsAcceptedPcmFormat(*desc.lpwfxFormat)) {
+        *status = DSERR_BADFORMAT;
+        return nullptr;
+    }
+    DeviceLock lock(context->Mutex());
+    ALCcontext* al = context->Ensure();
+    if (!al) {
+        *status = context->Device().IsConnected() ? DSERR_OUTOFMEMORY : DSERR_BUFFERLOST;
+        return nullptr;
+    }
+    auto* buffer = new SecondaryBuffer(std::move(context), desc);
+    ContextScope scope(al);
+    if (!buffer->CreateAlObjects()) {
+        buffer->Release();
+        *status = DSERR_OUTOFMEMORY;
+        return nullptr;
+    }
+    *status = DS_OK;
+    return buffer;
+}
+
+SecondaryBuffer::SecondaryBuffer(std::shared_ptr<SoundContext> context, const DSBUFFERDESC& desc)
+    : m_context(std::move(context)),
+      m_format(*desc.lpwfxFormat),
+      m_flags(desc.dwFlags),
+      m_params(DefaultBufferParameters()) {
+    m_format.cbSize = 0;
+    m_data.assign(desc.dwBufferBytes, SilenceByte());
+}
+
+SecondaryBuffer::~SecondaryBuffer() {
+    DeviceLock lock(m_context->Mutex());
+    if (ALCcontext* al = m_context->Current()) {
+        ContextScope scope(al);
+        DeleteAlObjects();
+    }
+}
+
+std::uint8_t SecondaryBuffer::SilenceByte() const { return m_format.wBitsPerSample == 8 ? 0x80 : 0x00; }
+
+HRESULT SecondaryBuffer::QueryInterface(REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (iid == IID_IUnknown || iid == IID_IDirectSoundBuffer) {
+        *out = static_cast<IDirectSoundBuffer*>(this);
+    } else if ((m_flags & DSBCAPS_CTRL3D) && iid == IID_IDirectSound3DBuffer) {
+        *out = static_cast<IDirectSound3DBuffer*>(this);
+    } else if ((m_flags & DSBCAPS_CTRL3D) && iid == IID_IKsPropertySet) {
+        *out = static_cast<IKsPropertySet*>(this);
+    } else {
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG SecondaryBuffer::AddRef() { return m_refs.Add(); }
+
+ULONG SecondaryBuffer::Release() {
+    const ULONG left = m_refs.Drop();
+    if (left == 0) delete this;
+    return left;
+}
+
+bool SecondaryBuffer::IsLost() {
+    return !m_context->Device().IsConnected() || !m_context->Current() || m_epoch != m_context->Epoch();
+}
+
+bool SecondaryBuffer::CreateAlObjects() {
+    alGetError();
+    alGenSources(1, &m_source);
+    if (alGetError() != AL_NO_ERROR) {
+        m_source = 0;
+        return false;
+    }
+    alGenBuffers(1, &m_buffer);
+    if (alGetError() != AL_NO_ERROR) {
+        m_buffer = 0;
+        DeleteAlObjects();
+        return false;
+    }
+    m_epoch = m_context->Epoch();
+    m_context->AddSource(m_source);
+    ApplyParameters();
+    if (!Upload()) {
+        DeleteAlObjects();
+        return false;
+    }
+    if (m_haveReverb) ApplyReverb();
+    return true;
+}
+
+void SecondaryBuffer::DeleteAlObjects() {
+    if (m_source) {
+        alSourceStop(m_source);
+        alSourcei(m_source, AL_BUFFER, 0);
+        alSource3i(m_source, AL_AUXILIARY_SEND_FILTER, AL_EFFECTSLOT_NULL, 0, AL_FILTER_NULL);
+        m_context->RemoveSource(m_source);
+        alDeleteSources(1, &m_source);
+    }
+    if (m_slot) alDeleteAuxiliaryEffectSlots(1, &m_slot);
+    if (m_effect) alDeleteEffects(1, &m_effect);
+    if (m_buffer) alDeleteBuffers(1, &m_buffer);
+    m_source = m_buffer = m_slot = m_effect = 0;
+    m_effectAttached = false;
+}
+
+void SecondaryBuffer::ApplyParameters() {
+    const DS3DBUFFER& p = m_params;
+    const bool positioned = (m_flags & DSBCAPS_CTRL3D) && p.dwMode != DS3DMODE_DISABLE;
+    // Head-relative positions are OpenAL's source-relative ones; a buffer without 3D
+    // processing sits in the listener's head.
+    alSourcei(m_source, AL_SOURCE_RELATIVE, !positioned || p.dwMode == DS3DMODE_HEADRELATIVE ? AL_TRUE : AL_FALSE);
+    if (positioned) {
+        alSource3f(m_source, AL_POSITION, p.vPosition.x, p.vPosition.y, -p.vPosition.z);
+        alSource3f(m_source, AL_VELOCITY, p.vVelocity.x, p.vVelocity.y, -p.vVelocity.z);
+    } else {
+        alSource3f(m_source, AL_POSITION, 0.0f, 0.0f, 0.0f);
+        alSource3f(m_source, AL_VELOCITY, 0.0f, 0.0f, 0.0f);
+    }
+    alSourcef(m_source, AL_CONE_INNER_ANGLE, static_cast<ALfloat>(p.dwInsideConeAngle));
+    alSourcef(m_source, AL_CONE_OUTER_ANGLE, static_cast<ALfloat>(p.dwOutsideConeAngle));
+    alSource3f(m_source, AL_DIRECTION, p.vConeOrientation.x, p.vConeOrientation.y, -p.vConeOrientation.z);
+    alSourcef(m_source, AL_CONE_OUTER_GAIN, GainFromMillibels(p.lConeOutsideVolume));
+    alSourcef(m_source, AL_REFERENCE_DISTANCE, p.flMinDistance);
+    alSourcef(m_source, AL_MAX_DISTANCE, p.flMaxDistance);
+}
+
+bool SecondaryBuffer::Upload() {
+    const std::vector<std::int16_t> mono = ToMono16(m_data.data(), m_data.size(), m_format);
+    ALint state = AL_INITIAL;
+    ALint offset = 0;
+    alGetSourcei(m_source, AL_SOURCE_STATE, &state);
+    alGetSourcei(m_source, AL_SAMPLE_OFFSET, &offset);
+    // A buffer that a source holds cannot take new data: detach it, upload, put it back
+    // and carry on where the source was.
+    alSourceStop(m_source);
+    alSourcei(m_source, AL_BUFFER, 0);
+    alGetError();
+    alBufferData(m_buffer, AL_FORMAT_MONO16, mono.data(), static_cast<ALsizei>(mono.size() * sizeof(std::int16_t)),
+                 static_cast<ALsizei>(m_format.nSamplesPerSec));
+    const bool uploaded = alGetError() == AL_NO_ERROR;
+    if (uploaded) alSourcei(m_source, AL_BUFFER, static_cast<ALint>(m_buffer));
+    if (state == AL_PLAYING || state == AL_PAUSED) {
+        alSourcei(m_source, AL_SAMPLE_OFFSET, offset);
+        if (state == AL_PLAYING)
+            alSourcePlay(m_source);
+        else
+            alSourcePause(m_source);
+    }
+    return uploaded;
+}
+
+HRESULT SecondaryBuffer::GetStatus(DWORD* status) {
+    if (!status) return DSERR_INVALIDPARAM;
+    DeviceLock lock(m_context->Mutex());
+    if (IsLost()) {
+        *status = DSBSTATUS_BUFFERLOST;
+        return DS_OK;
+    }
+    ContextScope scope(m_context->Current());
+    ALint state = AL_INITIAL;
+    ALint looping = AL_FALSE;
+    alGetSourcei(m_source, AL_SOURCE_STATE, &state);
+    alGetSourcei(m_source, AL_LOOPING, &looping);
+    *status = 0;
+    if (state == AL_PLAYING) *status = DSBSTATUS_PLAYING | (looping ? DSBSTATUS_LOOPING : 0);
+    return DS_OK;
+}
+
+HRESULT SecondaryBuffer::Lock(DWORD offset, DWORD bytes, void** ptr1, DWORD* bytes1, void** ptr2, DWORD* bytes2,
+                              DWORD flags) {
+    if (!ptr1 || !bytes1) return DSERR_INVALIDPARAM;
+    const DWORD size = static_cast<DWORD>(m_data.size());
+    if (flags & kLockFromWriteCursor) offset = 0;  // a static buffer writes from its start
+    if (flags & kLockEntireBuffer) bytes = size;
+    if (offset >= size || bytes == 0 || bytes > size) return DSERR_INVALIDPARAM;
+    DeviceLock lock(m_context->Mutex());
+    if (IsLost()) return DSERR_BUFFERLOST;
+    const DWORD first = std::min(bytes, size - offset);
+    *ptr1 = m_data.data() + offset;
+    *bytes1 = first;
+    if (ptr2 && bytes2) {
+        const DWORD wrapped = bytes - first;
+        *ptr2 = wrapped ? m_data.data() : nullptr;
+        *bytes2 = wrapped;
+    }
+    ++m_locks;
+    return DS_OK;
+}
+
+HRESULT SecondaryBuffer::Unlock(void* ptr1, DWORD bytes1, void* ptr2, DWORD bytes2) {
+    const auto inside = [this](void* p, DWORD n) {
+        const auto* begin = m_data.data();
+        const auto* at = static_cast<const std::uint8_t*>(p);
+        return at >= begin && at <= begin + m_data.size() && n <= static_cast<DWORD>(begin + m_data.size() - at);
+    };
+    if (!ptr1 || !inside(ptr1, bytes1) || (ptr2 && !inside(ptr2, bytes2))) return DSERR_INVALIDPARAM;
+    DeviceLock lock(m_context->Mutex());
+    if (m_locks == 0) return DSERR_INVALIDCALL;
+    --m_locks;
+    if (IsLost()) return DSERR_BUFFERLOST;
+    ContextScope scope(m_context->Current());
+    return Upload() ? DS_OK : DSERR_OUTOFMEMORY;
+}
+
+HRESULT SecondaryBuffer::Play(DWORD, DWORD, DWORD flags) {
+    DeviceLock lock(m_context->Mutex());
+    if (IsLost()) return DSERR_BUFFERLOST;
+    ContextScope scope(m_context->Current());
+    alSourcei(m_source, AL_LOOPING, (flags & DSBPLAY_LOOPING) ? AL_TRUE : AL_FALSE);
+    ALint state = AL_INITIAL;
+    alGetSourcei(m_source, AL_SOURCE_STATE, &state);
+    // Playing an already playing buffer only changes its looping.
+    if (state != AL_PLAYING) alSourcePlay(m_source);
+    return DS_OK;
+}
+
+HRESULT SecondaryBuffer::SetCurrentPosition(DWORD position) {
+    if (position >= m_data.size()) return DSERR_INVALIDPARAM;
+    DeviceLock lock(m_context->Mutex());
+    if (IsLost()) return DSERR_BUFFERLOST;
+    ContextScope scope(m_context->Current());
+    // While playing the jump is immediate; otherwise OpenAL keeps the offset for the
+    // next play.
+    alSourcei(m_source, AL_SAMPLE_OFFSET, static_cast<ALint>(position / m_format.nBlockAlign));
+    return DS_OK;
+}
+
+HRESULT SecondaryBuffer::SetFormat(const WAVEFORMATEX*) { return DSERR_INVALIDCALL; }
+
+HRESULT SecondaryBuffer::Stop() {
+    DeviceLock lock(m_context->Mutex());
+    if (IsLost()) return DS_OK;
+    ContextScope scope(m_context->Current());
+    // Stopping keeps the play position, so pausing is the OpenAL equivalent.
+    ALint state = AL_INITIAL;
+    alGetSourcei(m_source, AL_SOURCE_STATE, &state);
+    if (state == AL_PLAYING) alSourcePause(m_source);
+    return DS_OK;
+}
+
+HRESULT SecondaryBuffer::Restore() {
+    DeviceLock lock(m_context->Mutex());
+    if (!IsLost()) return DS_OK;
+    if (!m_context->Device().Recover()) return DSERR_BUFFERLOST;
+    ALCcontext* al = m_context->Ensure();
+    if (!al) return DSERR_BUFFERLOST;
+    if (m_epoch == m_context->Epoch()) return DS_OK;
+    // The old objects went with the old device. The buffer's memory counts as lost:
+    // it holds silence until the owner fills it again.
+    m_source = m_buffer = m_slot = m_effect = 0;
+    m_effectAttached = false;
+    m_locks = 0;
+    std::fill(m_data.begin(), m_data.end(), SilenceByte());
+    ContextScope scope(al);
+    return CreateAlObjects() ? DS_OK : DSERR_BUFFERLOST;
+}
+
+HRESULT SecondaryBuffer::GetAllParameters(DS3DBUFFER* params) {
+    if (!params || params->dwSize != sizeof(DS3DBUFFER)) return DSERR_INVALIDPARAM;
+    DeviceLock lock(m_context->Mutex());
+    *params = m_params;
+    return DS_OK;
+}
+
+HRESULT SecondaryBuffer::SetAllParameters(const DS3DBUFFER* params, DWORD apply) {
+    if (!params || !ValidParameters(*params) || apply > DS3D_DEFERRED) return DSERR_INVALIDPARAM;
+    DeviceLock lock(m_context->Mutex());
+    // Deferred settings are applied at once too: OpenAL Soft batches nothing that the
+    // program would notice, and there is no commit the program ever calls.
+    m_params = *params;
+    if (IsLost()) return DS_OK;  // kept, and applied when the buffer is restored
+    ContextScope scope(m_context->Current());
+    ApplyParameters();
+    return DS_OK;
+}
+
+HRESULT SecondaryBuffer::Get(REFGUID set, ULONG id, void*, ULONG, void* data, ULONG dataLength, ULONG* returned) {
+    if (set != DSPROPSETID_I3DL2_ListenerProperties || id != DSPROPERTY_I3DL2LISTENER_ALL) return E_NOTIMPL;
+    if (!data || dataLength < sizeof(I3DL2Record)) return E_INVALIDARG;
+    DeviceLock lock(m_context->Mutex());
+    if (!m_haveReverb) return E_FAIL;
+    std::memcpy(data, m_reverbRecord.data(), m_reverbRecord.size());
+    if (returned) *returned = static_cast<ULONG>(m_reverbRecord.size());
+    return S_OK;
+}
+
+HRESULT SecondaryBuffer::Set(REFGUID set, ULONG id, void*, ULONG, void* data, ULONG dataLength) {
+    if (set != DSPROPSETID_I3DL2_ListenerProperties || id != DSPROPERTY_I3DL2LISTENER_ALL) return E_NOTIMPL;
+    if (!data || dataLength != sizeof(I3DL2Record)) return E_INVALIDARG;
+    DeviceLock lock(m_context->Mutex());
+    std::memcpy(m_reverbRecord.data(), data, m_reverbRecord.size());
+    m_haveReverb = true;
+    if (IsLost()) return S_OK;  // applied when the buffer is restored
+    ContextScope scope(m_context->Current());
+    ApplyReverb();
+    return S_OK;
+}
+
+HRESULT SecondaryBuffer::QuerySupport(REFGUID set, ULONG id, ULONG* support) {
+    if (!support) return E_INVALIDARG;
+    if (set != DSPROPSETID_I3DL2_ListenerProperties || id != DSPROPERTY_I3DL2LISTENER_ALL) return E_NOTIMPL;
+    *support = KSPROPERTY_SUPPORT_GET | KSPROPERTY_SUPPORT_SET;
+    return S_OK;
+}
+
+void SecondaryBuffer::ApplyReverb() {
+    I3DL2Record record;
+    std::memcpy(&record, m_reverbRecord.data(), sizeof record);
+    if (IsRoomOff(record)) {
+        // No send, no effect in the slot: the reverb costs nothing while the room is off.
+        alSource3i(m_source, AL_AUXILIARY_SEND_FILTER, AL_EFFECTSLOT_NULL, 0, AL_FILTER_NULL);
+        if (m_slot) alAuxiliaryEffectSloti(m_slot, AL_EFFECTSLOT_EFFECT, AL_EFFECT_NULL);
+        m_effectAttached = false;
+        return;
+    }
+    if (!m_slot) {
+        alGetError();
+        alGenAuxiliaryEffectSlots(1, &m_slot);
+        if (alGetError() != AL_NO_ERROR) m_slot = 0;
+        alGenEffects(1, &m_effect);
+        if (alGetError() != AL_NO_ERROR) m_effect = 0;
+        if (!m_slot || !m_effect) return;
+        alEffecti(m_effect, AL_EFFECT_TYPE, AL_EFFECT_EAXREVERB);
+        m_eaxReverb = alGetError() == AL_NO_ERROR;
+        if (!m_eaxReverb) alEffecti(m_effect, AL_EFFECT_TYPE, AL_EFFECT_REVERB);
+    }
+    if (!m_slot || !m_effect) return;
+    const ReverbSettings s = ToReverbSettings(record);
+    if (m_eaxReverb) {
+        alEffectf(m_effect, AL_EAXREVERB_DENSITY, s.density);
+        alEffectf(m_effect, AL_EAXREVERB_DIFFUSION, s.diffusion);
+        alEffectf(m_effect, AL_EAXREVERB_GAIN, s.gain);
+        alEffectf(m_effect, AL_EAXREVERB_GAINHF, s.gainHF);
+        alEffectf(m_effect, AL_EAXREVERB_DECAY_TIME, s.decayTime);
+        alEffectf(m_effect, AL_EAXREVERB_DECAY_HFRATIO, s.decayHFRatio);
+        alEffectf(m_effect, AL_EAXREVERB_REFLECTIONS_GAIN, s.reflectionsGain);
+        alEffectf(m_effect, AL_EAXREVERB_REFLECTIONS_DELAY, s.reflectionsDelay);
+        alEffectf(m_effect, AL_EAXREVERB_LATE_REVERB_GAIN, s.lateReverbGain);
+        alEffectf(m_effect, AL_EAXREVERB_LATE_REVERB_DELAY, s.lateReverbDelay);
+        alEffectf(m_effect, AL_EAXREVERB_HFREFERENCE, s.hfReference);
+        alEffectf(m_effect, AL_EAXREVERB_ROOM_ROLLOFF_FACTOR, s.roomRolloffFactor);
+    } else {
+        // The plain reverb has the same ranges for what it shares; it has no HF reference.
+        alEffectf(m_effect, AL_REVERB_DENSITY, s.density);
+        alEffectf(m_effect, AL_REVERB_DIFFUSION, s.diffusion);
+        alEffectf(m_effect, AL_REVERB_GAIN, s.gain);
+        alEffectf(m_effect, AL_REVERB_GAINHF, s.gainHF);
+        alEffectf(m_effect, AL_REVERB_DECAY_TIME, s.decayTime);
+        alEffectf(m_effect, AL_REVERB_DECAY_HFRATIO, s.decayHFRatio);
+        alEffectf(m_effect, AL_REVERB_REFLECTIONS_GAIN, s.reflectionsGain);
+        alEffectf(m_effect, AL_REVERB_REFLECTIONS_DELAY, s.reflectionsDelay);
+        alEffectf(m_effect, AL_REVERB_LATE_REVERB_GAIN, s.lateReverbGain);
+        alEffectf(m_effect, AL_REVERB_LATE_REVERB_DELAY, s.lateReverbDelay);
+        alEffectf(m_effect, AL_REVERB_ROOM_ROLLOFF_FACTOR, s.roomRolloffFactor);
+    }
+    // A slot takes a copy of the effect when it is attached, so attach after every change.
+    alAuxiliaryEffectSloti(m_slot, AL_EFFECTSLOT_EFFECT, static_cast<ALint>(m_effect));
+    alSource3i(m_source, AL_AUXILIARY_SEND_FILTER, static_cast<ALint>(m_slot), 0, AL_FILTER_NULL);
+    m_effectAttached = true;
+}
+
+bool SecondaryBuffer::LastReverb(dsound_test::ReverbState* out) {
+    DeviceLock lock(m_context->Mutex());
+    if (!m_haveReverb || !out) return false;
+    std::memcpy(out->record, m_reverbRecord.data(), m_reverbRecord.size());
+    out->effectAttached = m_effectAttached;
+    return true;
+}
+
+}  // namespace dsound_detail

@@ -1,0 +1,89 @@
+// A static sound buffer: an OpenAL buffer and source, positioned through its 3D
+// interface, with an EAX reverb fed by the source for the I3DL2 listener property set.
+// One object answers for IDirectSoundBuffer, IDirectSound3DBuffer and IKsPropertySet and
+// shares one reference count between them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/dsound/dsound.h"
+#include "platform/dsound/dsound_test.h"
+#include "platform/dsound/live_objects.h"
+#include "platform/dsound/ref_count.h"
+#include "platform/dsound/sound_context.h"
+
+namespace dsound_detail {
+
+// The platform's 3D buffer before anything is set.
+DS3DBUFFER DefaultBufferParameters();
+
+class SecondaryBuffer final : public IDirectSoundBuffer, public IDirectSound3DBuffer, public IKsPropertySet {
+public:
+    // Null when the description is refused (the status says why).
+    static SecondaryBuffer* Create(std::shared_ptr<SoundContext> context, const DSBUFFERDESC& desc,
+                                   HRESULT* status);
+
+    HRESULT QueryInterface(REFIID iid, void** out) override;
+    ULONG AddRef() override;
+    ULONG Release() override;
+
+    HRESULT GetStatus(DWORD* status) override;
+    HRESULT Lock(DWORD offset, DWORD bytes, void** ptr1, DWORD* bytes1, void** ptr2, DWORD* bytes2,
+                 DWORD flags) override;
+    HRESULT Play(DWORD reserved, DWORD priority, DWORD flags) override;
+    HRESULT SetCurrentPosition(DWORD position) override;
+    HRESULT SetFormat(const WAVEFORMATEX* format) override;
+    HRESULT Stop() override;
+    HRESULT Unlock(void* ptr1, DWORD bytes1, void* ptr2, DWORD bytes2) override;
+    HRESULT Restore() override;
+
+    HRESULT GetAllParameters(DS3DBUFFER* params) override;
+    HRESULT SetAllParameters(const DS3DBUFFER* params, DWORD apply) override;
+
+    HRESULT Get(REFGUID set, ULONG id, void* instance, ULONG instanceLength, void* data, ULONG dataLength,
+                ULONG* returned) override;
+    HRESULT Set(REFGUID set, ULONG id, void* instance, ULONG instanceLength, void* data,
+                ULONG dataLength) override;
+    HRESULT QuerySupport(REFGUID set, ULONG id, ULONG* support) override;
+
+    bool LastReverb(dsound_test::ReverbState* out);
+
+private:
+    SecondaryBuffer(std::shared_ptr<SoundContext> context, const DSBUFFERDESC& desc);
+    ~SecondaryBuffer();
+
+    // All below expect the device lock to be held and, where they touch OpenAL, the
+    // context to be current.
+    bool IsLost();
+    bool CreateAlObjects();
+    void DeleteAlObjects();
+    void ApplyParameters();
+    bool Upload();
+    void ApplyReverb();
+    std::uint8_t SilenceByte() const;
+
+    LiveObjectToken m_live;
+    RefCount m_refs;
+    std::shared_ptr<SoundContext> m_context;
+    WAVEFORMATEX m_format;
+    DWORD m_flags;
+    std::vector<std::uint8_t> m_data;
+    int m_locks = 0;
+    DS3DBUFFER m_params;
+
+    unsigned m_epoch = 0;  // the context epoch the OpenAL objects below belong to
+    ALuint m_source = 0;
+    ALuint m_buffer = 0;
+    ALuint m_slot = 0;
+    ALuint m_effect = 0;
+    bool m_eaxReverb = false;
+
+    bool m_haveReverb = false;
+    std::array<unsigned char, 48> m_reverbRecord{};
+    bool m_effectAttached = false;
+};
+
+}  // namespace dsound_detail
