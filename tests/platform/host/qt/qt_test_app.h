@@ -1,0 +1,22 @@
+// One application object per test process, on the off-screen platform unless the run
+// chose another (the Xvfb run picks xcb).
+#pragma once
+
+#include <QApplication>
+
+namespace qt_test {
+
+inline void UseOffscreenUnlessChosen() {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+inline QApplication& App() {
+    static int argc = 1;
+    static char name[] = "qt_host_test";
+    static char* argv[] = {name, nullptr};
+    UseOffscreenUnlessChosen();
+    static QApplication app(argc, argv);
+    return app;
+}
+
+}  // namespace qt_test
