@@ -1,0 +1,67 @@
+// The room view on the right of the main window: the source sprite (placed by the
+// controller, dragged by the user in the manual mode), the exit button and the speaker
+// indicator, which polls the sound device's speaker configuration every 500 ms.
+#pragma once
+
+#include <mutex>
+
+#include "platform/dsound/dsound.h"
+#include "platform/mfc/afxwin.h"
+#include "skin/region_group.h"
+
+// The short-lived device of the speaker indicator and the library it came from; shared
+// by every caller (the main dialog's start-up check too). UI thread only.
+extern IDirectSound* g_pSpeakerProbe;
+extern HMODULE g_hProbeLibrary;
+
+// Where PlaceSprite draws the sprite for a view position: the natural sprite placed in
+// the room, scaled by 1 + y around its centre and trimmed to the room.
+RECT ComputeSpriteRect(const RECT& room, const RECT& sprite, float x, float y, float z);
+
+// Which image region shows a speaker configuration (its low byte decides).
+int SpeakerImageRegion(DWORD speakerConfig);
+
+class CPositionPad : public CWnd, public CRegionGroup {
+public:
+    CPositionPad();
+    ~CPositionPad() override;
+
+    // Any thread: the update thread moves the sprite while a path plays.
+    void PlaceSprite(float x, float y, float z);
+    void MoveSprite(const RECT& r);
+
+    static BOOL OpenSpeakerProbe();
+    static void CloseSpeakerProbe();
+    static BOOL QuerySpeakerConfig(DWORD* config);
+    void PollSpeakerConfig();
+    // Steps of the poll after the query: redraws the indicator when config is new.
+    void ShowSpeakerConfig(DWORD config);
+
+    void DragSpriteTo(CPoint point);
+
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    int OnCreate(CREATESTRUCTA* cs) override;
+    void OnDestroy() override;
+    void OnPaint() override;
+    void OnLButtonDown(UINT flags, CPoint point) override;
+    void OnMouseMove(UINT flags, CPoint point) override;
+    void OnLButtonUp(UINT flags, CPoint point) override;
+    void OnTimer(UINT_PTR id) override;
+
+    RECT m_rcSprite;
+    RECT m_rcLastSprite;
+    HDC m_hdcBack;
+    HBITMAP m_hbmBack;
+    BOOL m_bDragEnabled;
+    BOOL m_bDragging;
+    RECT m_rcRoom;
+    POINT m_ptGrab;
+    RECT m_rcGrab;
+    UINT_PTR m_nTimer;
+    DWORD m_dwSpeakerConfig;
+
+private:
+    // Serialises sprite drawing between the UI thread and the update thread: the back
+    // buffer, m_rcLastSprite, region 29 and the skin's work surface.
+    std::recursive_mutex m_drawLock;
+};

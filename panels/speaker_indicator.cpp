@@ -1,0 +1,97 @@
+#include "panels/position_pad.h"
+#include "platform/kernel/module.h"
+
+IDirectSound* g_pSpeakerProbe = nullptr;
+HMODULE g_hProbeLibrary = nullptr;
+
+namespace {
+
+constexpr int kIndicatorBackground = 25;
+constexpr int kIndicator = 26;
+constexpr int kBadge = 27;
+constexpr int kImageHeadphones = 32;
+constexpr int kImageStereo = 33;
+constexpr int kImageFour = 34;
+constexpr int kImageSix = 35;
+constexpr int kStateNormal = 1;
+constexpr int kStateHidden = 4;
+
+}  // namespace
+
+int SpeakerImageRegion(DWORD speakerConfig) {
+    switch (DSSPEAKER_CONFIG(speakerConfig)) {
+    case DSSPEAKER_HEADPHONE: return kImageHeadphones;
+    case DSSPEAKER_STEREO: return kImageStereo;
+    case DSSPEAKER_QUAD:
+    case DSSPEAKER_SURROUND: return kImageFour;
+    case DSSPEAKER_5POINT1: return kImageSix;
+    default: return kIndicator;
+    }
+}
+
+BOOL CPositionPad::OpenSpeakerProbe() {
+    if (g_pSpeakerProbe) return 1;
+    if (!g_hProbeLibrary) {
+        g_hProbeLibrary = LoadLibraryA("dsound.dll");
+        if (!g_hProbeLibrary) return 0;
+    }
+    auto create = reinterpret_cast<LPDIRECTSOUNDCREATE>(GetProcAddress(g_hProbeLibrary, "DirectSoundCreate"));
+    if (!create || create(nullptr, &g_pSpeakerProbe, nullptr) != DS_OK) {
+        g_pSpeakerProbe = nullptr;
+        return 0;
+    }
+    // A device that refuses the level stays open, so the next call finds it and succeeds.
+    if (g_pSpeakerProbe->SetCooperativeLevel(GetDesktopWindow(), DSSCL_PRIORITY) != DS_OK) return 0;
+    return 1;
+}
+
+void CPositionPad::CloseSpeakerProbe() {
+    if (g_pSpeakerProbe && g_pSpeakerProbe->Release() == 0) g_pSpeakerProbe = nullptr;
+    if (g_hProbeLibrary) {
+        FreeLibrary(g_hProbeLibrary);
+        g_hProbeLibrary = nullptr;
+    }
+}
+
+BOOL CPositionPad::QuerySpeakerConfig(DWORD* config) {
+    DWORD value = 0;
+    if (!config || !g_pSpeakerProbe || g_pSpeakerProbe->GetSpeakerConfig(&value) != DS_OK) return 0;
+    *config = value;
+    return 1;
+}
+
+void CPositionPad::PollSpeakerConfig() {
+    // Without a device or an answer the indicator shows 5.1.
+    DWORD config = DSSPEAKER_5POINT1;
+    if (OpenSpeakerProbe()) {
+        QuerySpeakerConfig(&config);
+        CloseSpeakerProbe();
+    }
+    ShowSpeakerConfig(config);
+}
+
+void CPositionPad::ShowSpeakerConfig(DWORD config) {
+    if (config == m_dwSpeakerConfig) return;
+    m_dwSpeakerConfig = config;
+    const int image = SpeakerImageRegion(config);
+
+    HDC dc = GetDC(m_hWnd);
+    DrawRegion(dc, kIndicatorBackground);
+
+    RECT chosen{0, 0, 0, 0};
+    RECT indicator{0, 0, 0, 0};
+    GetRegionRect(image, &chosen);
+    GetRegionRect(kIndicator, &indicator);
+    CopyStateSources(kIndicator, image);
+    SetRegionRect(kIndicator, RECT{indicator.left, indicator.top, indicator.left + (chosen.right - chosen.left),
+                                   indicator.bottom});
+    DrawRegion(dc, kIndicator);
+
+    if (image == kImageFour || image == kImageSix) {
+        SetState(kBadge, kStateNormal);
+        DrawRegion(dc, kBadge);
+    } else {
+        SetState(kBadge, kStateHidden);
+    }
+    if (dc) ReleaseDC(m_hWnd, dc);
+}
