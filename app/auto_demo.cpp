@@ -1,0 +1,105 @@
+#include <cstdio>
+#include <cstring>
+
+#include "app/demo_dlg.h"
+#include "platform/kernel/profile.h"
+
+namespace {
+
+constexpr std::size_t kValueSize = 260;
+
+struct Keyword {
+    const char* text;
+    int command;
+};
+
+// Compared byte for byte; the spellings are the scripts' own.
+constexpr Keyword kSources[] = {
+    {"Loopy", 2}, {"Drums", 3}, {"Helicopter", 4}, {"High heelss", 5}, {"Kestrav", 6},
+};
+constexpr Keyword kPaths[] = {
+    {"Manual", 11}, {"Horizontal", 12}, {"Vertical", 13}, {"Fly-by", 14}, {"Insect", 15},
+};
+constexpr Keyword kEnvironments[] = {
+    {"Bathroom", 16}, {"Concerthall", 17}, {"Sewerpipe", 18}, {"KTV", 19}, {"Underwater", 20}, {"Hangar", 21},
+};
+
+template <std::size_t N>
+int Lookup(const Keyword (&table)[N], const char* text) {
+    for (const Keyword& k : table)
+        if (std::strcmp(k.text, text) == 0) return k.command;
+    return 0;
+}
+
+struct Script {
+    const char* file;
+    void Read(const char* section, const char* key, char (&out)[kValueSize]) const {
+        out[0] = '\0';
+        GetPrivateProfileStringA(section, key, nullptr, out, kValueSize, file);
+    }
+    int ReadInt(const char* section, const char* key) const {
+        return static_cast<int>(GetPrivateProfileIntA(section, key, 0, file));
+    }
+};
+
+}  // namespace
+
+void CDemoDlg::DemoStep() {
+    // The load-error box is modal; steps wait until it has been answered.
+    if (m_bErrorBoxOpen) return;
+    const Script script{m_szScriptPath};
+    char value[kValueSize];
+
+    if (m_nDemoSteps == 0) {
+        m_nDemoSteps = script.ReadInt("Counter", "DemoCounter");
+        if (m_nDemoSteps == 0) {
+            m_bScript = 0;
+            return;
+        }
+        m_bDemoLoop = 0;
+        script.Read("Counter", "DemoLoop", value);
+        if (std::strcmp(value, "TRUE") == 0) m_bDemoLoop = 1;
+        m_nDemoStep = 1;
+    }
+
+    if (m_nDemoStep > m_nDemoSteps) {
+        if (!m_bDemoLoop) {
+            ReleaseCapture();
+            PostMessage(kMsgPanelCommand, kCmdExit, 0);
+            return;
+        }
+        m_nDemoStep = 1;
+    }
+
+    char section[32];
+    std::snprintf(section, sizeof section, "AutoDemo%d", m_nDemoStep);
+    const UINT period = static_cast<UINT>(script.ReadInt(section, "Timer"));
+    if (period == 0) return;
+
+    script.Read(section, "SoundSource", value);
+    if (int command = Lookup(kSources, value)) OnPanelCommand(command, 0);
+    script.Read(section, "MovingPath ", value);
+    if (int command = Lookup(kPaths, value)) OnPanelCommand(command, 0);
+    script.Read(section, "Environment", value);
+    const int environment = Lookup(kEnvironments, value);
+
+    script.Read(section, "EnableEffects", value);
+    if (std::strcmp(value, "TRUE") == 0) {
+        if (environment != 0 && environment != m_nEnvironment) ApplyEnvironment(environment);
+    } else {
+        ApplyEnvironment(-1);
+    }
+
+    if (m_nDemoTimer != 0) {
+        KillTimer(m_nDemoTimer);
+        m_nDemoTimer = 0;
+    }
+    if (!m_pPlayer) StartPlayback();
+    m_nDemoTimer = SetTimer(kTimerId, period, nullptr);
+    ++m_nDemoStep;
+}
+
+void CDemoDlg::OnTimer(UINT_PTR id) {
+    if (id == kTimerId) DemoStep();
+    CDialog::OnTimer(id);
+}

@@ -1,0 +1,10 @@
+// The application object: runs the main dialog modally, then lets the process end.
+#pragma once
+
+#include "platform/mfc/afxwin.h"
+
+class CDemoApp : public CWinApp {
+public:
+    CDemoApp();
+    BOOL InitInstance() override;
+};

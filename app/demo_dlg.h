@@ -1,0 +1,122 @@
+// The main dialog: the skinned window, and at the same time the controller that turns
+// the panels' commands into sound actions, runs the position update thread, keeps the
+// settings and runs the auto-demo.
+#pragma once
+
+#include "app/messages.h"
+#include "audio/vec3.h"
+#include "panels/control_panel.h"
+#include "panels/position_pad.h"
+#include "platform/kernel/sync.h"
+#include "platform/mfc/afxwin.h"
+#include "skin/skin_layout.h"
+
+class CSpatialPlayer;
+
+constexpr int kSourceSlots = 6;
+constexpr int kCustomSlot = 5;
+constexpr int kHelicopterSlot = 2;
+constexpr std::size_t kSourcePathSize = 255;
+constexpr std::size_t kSlotPathSize = 256;
+constexpr std::size_t kScriptPathSize = 260;
+// The helicopter flies just below the listener's ears.
+constexpr float kBelowEar = -0.05f;
+
+// Caption of the start-up box and text of the title strip's tool tip.
+extern const char kProgramCaption[];
+extern const char kTitleToolText[];
+
+class CDemoDlg : public CDialog {
+public:
+    CDemoDlg();
+    ~CDemoDlg() override;
+
+    void SetDemoScript(const char* name, BOOL enable);
+
+    // Start-up and shutdown.
+    BOOL OnInitDialog() override;
+    int SizeToSkin();
+    int CreatePanels();
+    int CreateToolTip();
+    void OnOK() override {}
+    void OnCancel() override {}
+    void DoDataExchange(void*) override {}
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+    void OnSysCommand(UINT id, LPARAM lParam) override;
+    void OnPaint() override;
+    HCURSOR OnQueryDragIcon() override;
+    void OnLButtonDown(UINT flags, CPoint point) override;
+    void OnDestroy() override;
+    void OnTimer(UINT_PTR id) override;
+
+    // The controller.
+    void BuildSourceTable();
+    void OnPanelCommand(int id, LPARAM lParam);
+    void ChangeSource(const char* path);
+    void ChangePathMode(int mode);
+    void ApplyEnvironment(int id);
+    void StartPlayback();
+    void StopPlayback();
+    void ApplyManualPosition();
+    void SetManualPosition(float x, float z);
+    void FlattenPosition();
+    void ShowPathPreview();
+    void ShowLoadError(const char* path);
+
+    // The position update thread.
+    void StartUpdateThread();
+    void StopUpdateThread();
+    static DWORD UpdateThreadProc(void* controller);
+    void UpdateTick();
+
+    // Settings and the auto-demo.
+    void LoadSettings();
+    void SaveSettings();
+    void DemoStep();
+
+    HANDLE m_hStopEvent;
+    HANDLE m_hDoneEvent;
+    HICON m_hIcon;
+    CSkinLayout m_skin;
+    char m_szSettingsPath[kSettingsPathSize];
+    CControlPanel* m_pPanel;
+    CRITICAL_SECTION m_csLock;
+    CSpatialPlayer* m_pPlayer;
+    int m_nSource;
+    int m_nPathMode;
+    int m_nEnvironment;
+    char m_szSource[kSourcePathSize];
+    char m_szSlotPath[kSourceSlots][kSlotPathSize];
+    HANDLE m_hThread;
+    CPositionPad m_pad;
+    char m_szScriptPath[kScriptPathSize];
+    BOOL m_bScript;
+    BOOL m_bDemoLoop;
+    int m_nDemoSteps;
+    int m_nDemoStep;
+    UINT_PTR m_nDemoTimer;
+    Vec3 m_vVelocity;
+    Vec3 m_vLastPos;
+    UINT m_nInterval;
+    CToolTipCtrl* m_pToolTip;
+    // The load-error box is open: the auto-demo waits instead of stacking boxes.
+    BOOL m_bErrorBoxOpen;
+
+private:
+    static UINT IntervalFor(int pathMode);
+    UINT ReadInterval();
+    void PostToPanel(WPARAM code, LPARAM value);
+};
+
+// Holds a critical section for one scope.
+class CCsGuard {
+public:
+    explicit CCsGuard(CRITICAL_SECTION* cs) : m_cs(cs) { EnterCriticalSection(m_cs); }
+    ~CCsGuard() { LeaveCriticalSection(m_cs); }
+    CCsGuard(const CCsGuard&) = delete;
+    CCsGuard& operator=(const CCsGuard&) = delete;
+
+private:
+    CRITICAL_SECTION* m_cs;
+};

@@ -1,0 +1,55 @@
+#include <cstdio>
+
+#include "app/demo_dlg.h"
+#include "app/program_dir.h"
+#include "platform/kernel/profile.h"
+
+namespace {
+
+constexpr char kSection[] = "ZOR3DPLAYER";
+constexpr char kKeySource[] = "3DSOUNDDEMO_SOURCE";
+constexpr char kKeySourceName[] = "3DSOUNDDEMO_SOURCENAME";
+constexpr char kKeyPath[] = "3DSOUNDDEMO_PATH";
+constexpr char kKeyEnvironment[] = "3DSOUNDDEMO_ENVIROMENT";
+constexpr std::size_t kValueSize = 260;
+
+void WriteInt(const char* key, int value, const char* file) {
+    char text[kValueSize];
+    std::snprintf(text, sizeof text, "%d", value);
+    WritePrivateProfileStringA(kSection, key, text, file);
+}
+
+int ReadInt(const char* key, int current, const char* file) {
+    return static_cast<int>(GetPrivateProfileIntA(kSection, key, current, file));
+}
+
+}  // namespace
+
+void CDemoDlg::SaveSettings() {
+    if (m_szSettingsPath[0] == '\0') return;
+    WriteInt(kKeySource, m_nSource, m_szSettingsPath);
+    WritePrivateProfileStringA(kSection, kKeySourceName, m_szSource, m_szSettingsPath);
+    WriteInt(kKeyPath, m_nPathMode, m_szSettingsPath);
+    WriteInt(kKeyEnvironment, m_nEnvironment, m_szSettingsPath);
+}
+
+void CDemoDlg::LoadSettings() {
+    if (m_szSettingsPath[0] == '\0') return;
+    const int source = ReadInt(kKeySource, m_nSource, m_szSettingsPath);
+    // A slot outside the table reads as if the key were missing.
+    if (source >= 0 && source < kSourceSlots) m_nSource = source;
+    m_nPathMode = ReadInt(kKeyPath, m_nPathMode, m_szSettingsPath);
+    m_nEnvironment = ReadInt(kKeyEnvironment, m_nEnvironment, m_szSettingsPath);
+
+    char name[kValueSize] = "";
+    GetPrivateProfileStringA(kSection, kKeySourceName, nullptr, name, sizeof name, m_szSettingsPath);
+    // A stored name too long for the source buffer counts as no name.
+    CopyPath(m_szSource, sizeof m_szSource, name);
+
+    if (m_nSource == kCustomSlot) {
+        if (m_szSource[0] != '\0') return;
+        m_nSource = 0;
+    }
+    // Built-in clips always come from the MUSIC folder beside the program as it is now.
+    CopyPath(m_szSource, sizeof m_szSource, m_szSlotPath[m_nSource]);
+}
