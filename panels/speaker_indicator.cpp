@@ -9,25 +9,12 @@ namespace {
 constexpr int kIndicatorBackground = 25;
 constexpr int kIndicator = 26;
 constexpr int kBadge = 27;
-constexpr int kImageHeadphones = 32;
-constexpr int kImageStereo = 33;
 constexpr int kImageFour = 34;
 constexpr int kImageSix = 35;
 constexpr int kStateNormal = 1;
 constexpr int kStateHidden = 4;
 
 }  // namespace
-
-int SpeakerImageRegion(DWORD speakerConfig) {
-    switch (DSSPEAKER_CONFIG(speakerConfig)) {
-    case DSSPEAKER_HEADPHONE: return kImageHeadphones;
-    case DSSPEAKER_STEREO: return kImageStereo;
-    case DSSPEAKER_QUAD:
-    case DSSPEAKER_SURROUND: return kImageFour;
-    case DSSPEAKER_5POINT1: return kImageSix;
-    default: return kIndicator;
-    }
-}
 
 BOOL CPositionPad::OpenSpeakerProbe() {
     if (g_pSpeakerProbe) return 1;

@@ -1,5 +1,15 @@
 #include "panels/position_pad.h"
 
+namespace {
+
+constexpr int kIndicator = 26;
+constexpr int kImageHeadphones = 32;
+constexpr int kImageStereo = 33;
+constexpr int kImageFour = 34;
+constexpr int kImageSix = 35;
+
+}  // namespace
+
 RECT ComputeSpriteRect(const RECT& room, const RECT& sprite, float x, float y, float z) {
     const int w = sprite.right - sprite.left;
     const int h = sprite.bottom - sprite.top;
@@ -28,4 +38,15 @@ RECT ComputeSpriteRect(const RECT& room, const RECT& sprite, float x, float y, f
     RECT trimmed;
     IntersectRect(&trimmed, &r, &room);
     return trimmed;
+}
+
+int SpeakerImageRegion(DWORD speakerConfig) {
+    switch (DSSPEAKER_CONFIG(speakerConfig)) {
+    case DSSPEAKER_HEADPHONE: return kImageHeadphones;
+    case DSSPEAKER_STEREO: return kImageStereo;
+    case DSSPEAKER_QUAD:
+    case DSSPEAKER_SURROUND: return kImageFour;
+    case DSSPEAKER_5POINT1: return kImageSix;
+    default: return kIndicator;
+    }
 }
