@@ -1,0 +1,249 @@
+// The control panel in a window of its own: presses become commands, notifications
+// become highlights, the custom list and its keys in the settings file.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/messages.h"
+#include "panels/control_panel.h"
+#include "platform/kernel/module.h"
+#include "platform/kernel/profile.h"
+#include "platform/user/host.h"
+#include "tests/app/support/panel_world.h"
+#include "tests/app/support/test_support.h"
+
+namespace {
+
+constexpr int kPanelRegions[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23};
+
+class PanelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settingsNative = app_test::NativeProgramDir() + "/panel_settings.ini";
+        settings = LayerPath(settingsNative);
+        app_test::RemoveFile(settingsNative);
+        CreatePanel();
+    }
+    void TearDown() override {
+        if (panel) panel->DestroyWindow();
+        delete panel;
+    }
+    void CreatePanel() {
+        RECT r{0, 0, 0, 0};
+        world.skin.GetRegionRect(1, &r);
+        panel = new CControlPanel;
+        panel->Init(23, kPanelRegions, &world.skin, &world.parent, r.left, r.top);
+        ASSERT_TRUE(panel->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, r, &world.parent, kIdControlPanel));
+        app_test::Pump(10);
+    }
+    void Notify(WPARAM code, LPARAM value) {
+        panel->PostMessage(kMsgNotify, code, value);
+        app_test::Pump(5);
+    }
+    void Click(int region) {
+        const POINT p = world.CentreOf(region);
+        world.Press(p.x, p.y);
+        world.Release(p.x, p.y);
+    }
+    std::string Ini(const char* key) {
+        char value[260] = "";
+        GetPrivateProfileStringA("ZOR3DPLAYER", key, "<missing>", value, sizeof value, settings.c_str());
+        return value;
+    }
+    void WriteIni(const std::string& body) { app_test::WriteFile(settingsNative, "[ZOR3DPLAYER]\n" + body); }
+    CComboBox* List() { return panel->GetCustomList(); }
+
+    PanelWorld world;
+    CControlPanel* panel = nullptr;
+    std::string settingsNative;
+    std::string settings;
+};
+
+TEST_F(PanelTest, PressesPostTheirRegionNumber) {
+    const int plain[] = {2, 3, 4, 5, 6, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22};
+    for (int region : plain) Click(region);
+    const auto got = world.Commands();
+    ASSERT_EQ(got.size(), std::size(plain));
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        EXPECT_EQ(got[i].message, kMsgPanelCommand);
+        EXPECT_EQ(got[i].wParam, static_cast<WPARAM>(plain[i]));
+        EXPECT_EQ(got[i].lParam, 0);
+    }
+}
+
+TEST_F(PanelTest, BackgroundPostsNothingAndCustomWithoutSelectionPostsZero) {
+    // Inside region 1 but outside every button: the top-left corner of the panel.
+    RECT bg{0, 0, 0, 0};
+    world.skin.GetRegionRect(1, &bg);
+    world.Press(bg.left + 1, bg.top + 1);
+    world.Release(bg.left + 1, bg.top + 1);
+    EXPECT_TRUE(world.Commands().empty());
+
+    Click(7);
+    ASSERT_EQ(world.Commands().size(), 1u);
+    EXPECT_EQ(world.Commands()[0].wParam, 7u);
+    EXPECT_EQ(world.Commands()[0].lParam, 0);
+}
+
+TEST_F(PanelTest, StopLooksPressedUntilReleasedOverIt) {
+    const POINT stop = world.CentreOf(23);
+    world.Press(stop.x, stop.y);
+    EXPECT_EQ(world.skin.GetState(23), 0);
+    ASSERT_EQ(world.Commands().size(), 1u);
+    EXPECT_EQ(world.Commands()[0].wParam, 23u);
+    const POINT elsewhere = world.CentreOf(2);
+    world.Release(elsewhere.x, elsewhere.y);
+    EXPECT_EQ(world.skin.GetState(23), 0) << "released elsewhere: still pressed";
+    world.Release(stop.x, stop.y);
+    EXPECT_EQ(world.skin.GetState(23), 1);
+}
+
+TEST_F(PanelTest, ListBoxGeometry) {
+    ASSERT_NE(List(), nullptr);
+    const user_host::ComboState state = user_host::GetComboState(List()->m_hWnd);
+    EXPECT_EQ(state.rect.right - state.rect.left, 105);
+    EXPECT_EQ(state.rect.bottom - state.rect.top, 180);
+    EXPECT_EQ(state.droppedWidth, 270);
+    EXPECT_EQ(panel->m_nComboId, 103);
+}
+
+TEST_F(PanelTest, HighlightsFollowNotifications) {
+    Notify(kNotifySource, 5);
+    EXPECT_EQ(world.skin.GetState(7), 0);
+    for (int r = 2; r <= 6; ++r) EXPECT_EQ(world.skin.GetState(r), 1);
+    Notify(kNotifySource, 6);
+    for (int r = 2; r <= 7; ++r) EXPECT_EQ(world.skin.GetState(r), 1);
+
+    Notify(kNotifyPathMode, 3);
+    EXPECT_EQ(world.skin.GetState(14), 0);
+    Notify(kNotifyPathMode, 5);  // no button: the row stays as it was
+    EXPECT_EQ(world.skin.GetState(14), 0);
+    Notify(kNotifyPathMode, -1);
+    EXPECT_EQ(world.skin.GetState(14), 0);
+
+    Notify(kNotifyEnvironment, 18);
+    EXPECT_EQ(world.skin.GetState(18), 0);
+    EXPECT_EQ(world.skin.GetState(16), 1);
+    Notify(kNotifyEnvironment, 99);
+    for (int r = 16; r <= 21; ++r) EXPECT_EQ(world.skin.GetState(r), 1);
+
+    Notify(kNotifyPlayState, 1);
+    EXPECT_EQ(world.skin.GetState(22), 0);
+    Notify(kNotifyPlayState, 0);
+    EXPECT_EQ(world.skin.GetState(22), 1);
+}
+
+TEST_F(PanelTest, ItemsNeedABackslashAndMustFit) {
+    EXPECT_EQ(panel->AddCustomItem(nullptr), -1);
+    EXPECT_EQ(panel->AddCustomItem("plain.wav"), -1);
+    EXPECT_EQ(panel->AddCustomItem(("\\" + std::string(259, 'a')).c_str()), -1);
+    const std::string longest = "\\" + std::string(258, 'b');
+    EXPECT_EQ(panel->AddCustomItem(longest.c_str()), 0);
+    EXPECT_EQ(panel->AddCustomItem("\\tmp\\one.wav"), 1);
+    EXPECT_EQ(panel->AddCustomItem("\\tmp\\one.wav"), 2) << "duplicates are allowed";
+    char text[300] = "";
+    List()->GetLBText(1, text);
+    EXPECT_STREQ(text, "one.wav");
+    EXPECT_STREQ(static_cast<char*>(List()->GetItemDataPtr(1)), "\\tmp\\one.wav");
+}
+
+TEST_F(PanelTest, RemovingSelectsThePreviousAndReportsIt) {
+    panel->AddCustomItem("\\a\\first.wav");
+    panel->AddCustomItem("\\a\\second.wav");
+    List()->SetCurSel(0);
+    Click(10);
+    ASSERT_EQ(List()->GetCount(), 1);
+    EXPECT_EQ(List()->GetCurSel(), 0);
+    ASSERT_EQ(world.Commands().size(), 1u);
+    EXPECT_EQ(world.Commands()[0].wParam, 7u);
+    EXPECT_STREQ(reinterpret_cast<const char*>(world.Commands()[0].lParam), "\\a\\second.wav");
+
+    Click(10);
+    EXPECT_EQ(List()->GetCount(), 0);
+    ASSERT_EQ(world.Commands().size(), 2u);
+    EXPECT_EQ(world.Commands()[1].lParam, 0);
+    Click(10);  // nothing selected: nothing happens
+    EXPECT_EQ(world.Commands().size(), 2u);
+}
+
+TEST_F(PanelTest, AddingThroughTheFileDialog) {
+    app_test::EnsureMusic();
+    const std::string clip = app_test::NativeProgramDir() + "/MUSIC/3D_Drums.wav";
+    world.host.fileAnswers.push_back(clip);
+    Click(9);
+    ASSERT_EQ(List()->GetCount(), 1);
+    EXPECT_EQ(List()->GetCurSel(), 0);
+    ASSERT_EQ(world.Commands().size(), 1u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(world.Commands()[0].lParam)), LayerPath(clip));
+
+    Click(9);  // cancelled: nothing changes, nothing is posted
+    EXPECT_EQ(world.host.fileDialogs, 2);
+    EXPECT_EQ(List()->GetCount(), 1);
+    EXPECT_EQ(world.Commands().size(), 1u);
+}
+
+TEST_F(PanelTest, SelectionChangeReportsTheItem) {
+    panel->AddCustomItem("\\x\\a.wav");
+    panel->AddCustomItem("\\x\\b.wav");
+    user_host::InjectComboSelection(List()->m_hWnd, 1);
+    app_test::Pump(5);
+    ASSERT_FALSE(world.Commands().empty());
+    EXPECT_EQ(world.Commands().back().wParam, 7u);
+    EXPECT_STREQ(reinterpret_cast<const char*>(world.Commands().back().lParam), "\\x\\b.wav");
+}
+
+TEST_F(PanelTest, LoadingSkipsBadEntriesAndClampsTheSelection) {
+    WriteIni("CUSTOMERCOUNT=4\nLASTSELECT=2\nCUSTOMER0=\\m\\zero.wav\nCUSTOMER2=nobackslash.wav\n"
+             "CUSTOMER3=\\m\\three.wav\nCUSTOMER4=\\m\\beyond.wav\n");
+    Notify(kNotifySettingsPath, reinterpret_cast<LPARAM>(settings.c_str()));
+    ASSERT_EQ(List()->GetCount(), 2);
+    EXPECT_STREQ(static_cast<char*>(List()->GetItemDataPtr(1)), "\\m\\three.wav");
+    EXPECT_EQ(List()->GetCurSel(), 0) << "LASTSELECT 2 is past the two items loaded";
+    EXPECT_TRUE(world.Commands().empty()) << "loading posts nothing";
+
+    WriteIni("CUSTOMERCOUNT=2\nLASTSELECT=-1\nCUSTOMER0=\\m\\a.wav\nCUSTOMER1=\\m\\b.wav\n");
+    panel->LoadCustomList();
+    EXPECT_EQ(List()->GetCount(), 2);
+    EXPECT_EQ(List()->GetCurSel(), -1);
+}
+
+TEST_F(PanelTest, SavingWritesCountSelectionAndItemsOnDestroy) {
+    WriteIni("CUSTOMERCOUNT=5\nLASTSELECT=0\nCUSTOMER0=\\o\\0.wav\nCUSTOMER1=\\o\\1.wav\nCUSTOMER2=\\o\\2.wav\n"
+             "CUSTOMER3=\\o\\3.wav\nCUSTOMER4=\\o\\4.wav\n");
+    Notify(kNotifySettingsPath, reinterpret_cast<LPARAM>(settings.c_str()));
+    ASSERT_EQ(List()->GetCount(), 5);
+    List()->SetCurSel(4);
+    panel->OnRemoveCustomFile();
+    List()->SetCurSel(3);
+    panel->OnRemoveCustomFile();
+    panel->DestroyWindow();
+    EXPECT_EQ(Ini("CUSTOMERCOUNT"), "3");
+    EXPECT_EQ(Ini("LASTSELECT"), "2");
+    EXPECT_EQ(Ini("CUSTOMER2"), "\\o\\2.wav");
+    EXPECT_EQ(Ini("CUSTOMER3"), "\\o\\3.wav") << "keys of a longer list stay";
+    EXPECT_EQ(panel->GetCustomList(), nullptr);
+}
+
+TEST_F(PanelTest, EmptyListSavesZeroAndMinusOne) {
+    Notify(kNotifySettingsPath, reinterpret_cast<LPARAM>(settings.c_str()));
+    panel->DestroyWindow();
+    EXPECT_EQ(Ini("CUSTOMERCOUNT"), "0");
+    EXPECT_EQ(Ini("LASTSELECT"), "-1");
+    EXPECT_EQ(Ini("CUSTOMER0"), "<missing>");
+}
+
+TEST_F(PanelTest, SettingsPathIsCopiedWithABound) {
+    const std::string tooLong = "\\" + std::string(300, 'p');
+    Notify(kNotifySettingsPath, reinterpret_cast<LPARAM>(tooLong.c_str()));
+    EXPECT_STREQ(panel->m_szSettingsPath, "");
+    panel->AddCustomItem("\\q\\kept.wav");
+    panel->DestroyWindow();  // no settings path: nothing saved, nothing overrun
+    EXPECT_FALSE(app_test::FileExists(NativePath(tooLong.c_str())));
+
+    panel->SetSettingsPath(std::string(255, 'k').c_str());
+    EXPECT_EQ(std::string(panel->m_szSettingsPath).size(), 255u);
+    panel->SetSettingsPath(std::string(256, 'k').c_str());
+    EXPECT_STREQ(panel->m_szSettingsPath, "");
+}
+
+}  // namespace
