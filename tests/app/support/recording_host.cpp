@@ -5,6 +5,7 @@
 
 void RecordingHost::WaitForEvents(DWORD timeoutMs) {
     if (m_pending.empty()) {
+        if (onIdle) onIdle();
         std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs < 5 ? timeoutMs : 5));
         return;
     }

@@ -17,6 +17,8 @@ public:
     int fileDialogs = 0;
     // Runs inside the modal loop of a message box, before it is answered.
     std::function<void()> whileBoxOpen;
+    // Runs whenever a modal loop has nothing to do: drives a DoModal from the test.
+    std::function<void()> onIdle;
 
     void TopLevelShown(HWND) override {}
     void TopLevelHidden(HWND) override {}
