@@ -38,8 +38,12 @@ TEST(Stress, CommandsAndDragsBesideTheUpdateThread) {
         }
         user_host::PumpPending();
         played += dlg.m_pPlayer != nullptr;
-        if (!dlg.m_pPlayer) ASSERT_EQ(dlg.m_hThread, nullptr) << "a thread without a player, step " << i;
-        if (dlg.m_pPlayer && dlg.m_nPathMode != 0) ASSERT_NE(dlg.m_hThread, nullptr) << "step " << i;
+        if (!dlg.m_pPlayer) {
+            ASSERT_EQ(dlg.m_hThread, nullptr) << "a thread without a player, step " << i;
+        }
+        if (dlg.m_pPlayer && dlg.m_nPathMode != 0) {
+            ASSERT_NE(dlg.m_hThread, nullptr) << "step " << i;
+        }
         if (i % 100 == 0) Sleep(20);  // let the thread tick between bursts
     }
     EXPECT_GT(played, 100);
