@@ -55,4 +55,16 @@ public:
     float m_pathX[kMaxPathPoints];
     float m_pathY[kMaxPathPoints];
     float m_pathZ[kMaxPathPoints];
+
+private:
+    // One tick of each moving mode; each leaves the new position in m_pos (sound units),
+    // except the path file, which writes view units to out.
+    void NextCircle(bool vertical);
+    void NextFlyBy();
+    void NextInsect();
+    void NextSpiral();
+    void NextPathPoint(Vec3* out);
+
+    // False when OpenSoundDevice failed: the player then answers without touching sound.
+    bool m_bDeviceOpen = false;
 };
