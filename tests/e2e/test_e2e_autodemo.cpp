@@ -1,0 +1,198 @@
+// The built program, run headless from a folder of its own with an auto-demo script and
+// OpenAL Soft's wave writer: it must end on time, keep its final choices in its settings
+// file, and the sound it rendered must swing from right to left with the horizontal
+// circle's 15 s turn.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadAll(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteAll(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
+
+std::uint32_t Le32(const std::string& b, std::size_t at) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(b[at])) |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 2])) << 16 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24;
+}
+std::uint16_t Le16(const std::string& b, std::size_t at) {
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8);
+}
+
+struct Rendered {
+    int channels = 0;
+    int rate = 0;
+    std::vector<float> left;
+    std::vector<float> right;
+};
+
+// 16-bit or float PCM, plain or extensible; a data size left unfinished means "to the end".
+bool ParseWave(const std::string& b, Rendered* out) {
+    if (b.size() < 12 || b.compare(0, 4, "RIFF") != 0 || b.compare(8, 4, "WAVE") != 0) return false;
+    std::size_t at = 12;
+    int bits = 0;
+    bool isFloat = false;
+    while (at + 8 <= b.size()) {
+        const std::string id = b.substr(at, 4);
+        std::size_t size = Le32(b, at + 4);
+        const std::size_t body = at + 8;
+        if (id == "fmt " && body + 16 <= b.size()) {
+            std::uint16_t tag = Le16(b, body);
+            out->channels = Le16(b, body + 2);
+            out->rate = static_cast<int>(Le32(b, body + 4));
+            bits = Le16(b, body + 14);
+            if (tag == 0xFFFE && body + 26 <= b.size()) tag = Le16(b, body + 24);
+            isFloat = tag == 3;
+        } else if (id == "data") {
+            if (size == 0 || body + size > b.size()) size = b.size() - body;
+            const int bytes = bits / 8;
+            if (out->channels < 2 || (bytes != 2 && bytes != 4)) return false;
+            const std::size_t frame = static_cast<std::size_t>(bytes) * out->channels;
+            for (std::size_t f = body; f + frame <= body + size; f += frame) {
+                float s[2];
+                for (int c = 0; c < 2; ++c) {
+                    const std::size_t p = f + static_cast<std::size_t>(c) * bytes;
+                    if (isFloat) {
+                        std::uint32_t raw = Le32(b, p);
+                        std::memcpy(&s[c], &raw, 4);
+                    } else {
+                        s[c] = static_cast<std::int16_t>(Le16(b, p)) / 32768.0f;
+                    }
+                }
+                out->left.push_back(s[0]);
+                out->right.push_back(s[1]);
+            }
+            return true;
+        }
+        at = body + size + (size & 1);
+    }
+    return false;
+}
+
+// Runs the program in dir with the given environment additions; the exit status, or
+// -1 when it had to be killed after the time-out.
+int Run(const fs::path& dir, const std::vector<std::string>& env, const char* script, int timeoutS,
+        double* seconds) {
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(dir.c_str()) != 0) _exit(126);
+        for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
+        const std::string exe = (dir / "zor3dplayer").string();
+        execl(exe.c_str(), exe.c_str(), script, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    for (;;) {
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (done == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+        if (*seconds > timeoutS) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+std::string IniValue(const std::string& text, const std::string& key) {
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.compare(0, key.size() + 1, key + "=") == 0) return line.substr(key.size() + 1);
+    }
+    return "<missing>";
+}
+
+TEST(EndToEnd, HorizontalCircleSwingsTheSoundAndTheSettingsKeepTheLastStep) {
+    const fs::path dir = fs::temp_directory_path() / ("zor_e2e_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::copy_file(ZOR_EXECUTABLE, dir / "zor3dplayer");
+    ASSERT_TRUE(fs::is_directory(ZOR_MUSIC_DIR)) << "the clips are generated at build time";
+    fs::copy(ZOR_MUSIC_DIR, dir / "MUSIC", fs::copy_options::recursive);
+
+    WriteAll(dir / "e2e.ini",
+             "[Counter]\nDemoCounter=2\nDemoLoop=FALSE\n"
+             "[AutoDemo1]\nTimer=16000\nSoundSource=Loopy\nMovingPath =Horizontal\nEnableEffects=FALSE\n"
+             "[AutoDemo2]\nTimer=1000\nEnvironment=KTV\nEnableEffects=TRUE\n");
+    const fs::path wav = dir / "out.wav";
+    WriteAll(dir / "alsoft.conf", "[general]\ndrivers=wave\nchannels=stereo\nsample-type=int16\nfrequency=44100\n"
+                                  "hrtf=false\n[wave]\nfile=" + wav.string() + "\n");
+
+    double seconds = 0;
+    const int status = Run(dir,
+                           {"QT_QPA_PLATFORM=offscreen", "ALSOFT_DRIVERS=wave", "ALSOFT_CONF=" + (dir / "alsoft.conf").string()},
+                           "e2e.ini", 40, &seconds);
+    ASSERT_EQ(status, 0) << "ended after " << seconds << " s";
+    EXPECT_GT(seconds, 16.5);
+    EXPECT_LT(seconds, 25.0);
+
+    const std::string ini = ReadAll(dir / "Zor3DPlayer.ini");
+    EXPECT_EQ(IniValue(ini, "3DSOUNDDEMO_SOURCE"), "0");
+    EXPECT_EQ(IniValue(ini, "3DSOUNDDEMO_PATH"), "1");
+    EXPECT_EQ(IniValue(ini, "3DSOUNDDEMO_ENVIROMENT"), "19");
+    EXPECT_NE(IniValue(ini, "3DSOUNDDEMO_SOURCENAME").find("3D_Loopy.wav"), std::string::npos);
+
+    Rendered sound;
+    ASSERT_TRUE(ParseWave(ReadAll(wav), &sound));
+    ASSERT_GT(sound.rate, 0);
+    const std::size_t window = static_cast<std::size_t>(sound.rate) / 4;  // 250 ms
+    const std::size_t firstTurn = static_cast<std::size_t>(sound.rate) * 16;
+    ASSERT_GT(sound.left.size(), firstTurn) << "about 16 s of sound were rendered";
+
+    double loudest = 0, bestBalance = -2, worstBalance = 2, tRight = 0, tLeft = 0;
+    for (std::size_t w = 0; w + window <= firstTurn; w += window) {
+        double l = 0, r = 0;
+        for (std::size_t i = w; i < w + window; ++i) {
+            l += sound.left[i] * sound.left[i];
+            r += sound.right[i] * sound.right[i];
+        }
+        l = std::sqrt(l / window);
+        r = std::sqrt(r / window);
+        loudest = std::max(loudest, std::max(l, r));
+        if (l + r < 1e-4) continue;
+        const double balance = (r - l) / (r + l);
+        const double t = static_cast<double>(w) / sound.rate;
+        if (balance > bestBalance) bestBalance = balance, tRight = t;
+        if (balance < worstBalance) worstBalance = balance, tLeft = t;
+    }
+    EXPECT_GT(loudest, 0.01) << "the clip is in the rendered sound";
+    EXPECT_GT(bestBalance, 0.3);
+    EXPECT_LT(worstBalance, -0.3);
+    // The circle starts in front and turns right first: hard right a quarter turn in,
+    // hard left three quarters in, half a 15 s turn apart.
+    EXPECT_NEAR(tRight, 3.9, 1.8);
+    EXPECT_NEAR(tLeft, 11.6, 1.8);
+    EXPECT_NEAR(tLeft - tRight, 7.7, 1.5);
+    fs::remove_all(dir);
+}
+
+}  // namespace
