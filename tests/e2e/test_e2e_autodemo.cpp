@@ -96,7 +96,7 @@ bool ParseWave(const std::string& b, Rendered* out) {
 
 // Runs the program in dir with the given environment additions; the exit status, or
 // -1 when it had to be killed after the time-out.
-int Run(const fs::path& dir, const std::vector<std::string>& env, const char* script, int timeoutS,
+int RunProgram(const fs::path& dir, const std::vector<std::string>& env, const char* script, int timeoutS,
         double* seconds) {
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
@@ -148,7 +148,7 @@ TEST(EndToEnd, HorizontalCircleSwingsTheSoundAndTheSettingsKeepTheLastStep) {
                                   "hrtf=false\n[wave]\nfile=" + wav.string() + "\n");
 
     double seconds = 0;
-    const int status = Run(dir,
+    const int status = RunProgram(dir,
                            {"QT_QPA_PLATFORM=offscreen", "ALSOFT_DRIVERS=wave", "ALSOFT_CONF=" + (dir / "alsoft.conf").string()},
                            "e2e.ini", 40, &seconds);
     ASSERT_EQ(status, 0) << "ended after " << seconds << " s";
