@@ -110,7 +110,7 @@ void CDemoDlg::ChangePathMode(int mode) {
         m_nInterval = IntervalFor(mode);
     }
     PostToPanel(kNotifyPathMode, mode);
-    m_pad.PostMessage(kMsgNotify, kNotifyPathMode, m_nPathMode == 0 ? 1 : 0);
+    if (m_pad.m_hWnd) m_pad.PostMessage(kMsgNotify, kNotifyPathMode, m_nPathMode == 0 ? 1 : 0);
 
     if (!m_pPlayer) {
         ShowPathPreview();

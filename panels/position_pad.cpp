@@ -83,7 +83,8 @@ void CPositionPad::PlaceSprite(float x, float y, float z) {
 void CPositionPad::MoveSprite(const RECT& r) {
     if (!m_pSkin) return;
     std::lock_guard<std::recursive_mutex> hold(m_drawLock);
-    HDC dc = GetDC(m_hWnd);
+    // Without a window (never created, or already gone) only the back buffer is drawn.
+    HDC dc = m_hWnd ? GetDC(m_hWnd) : nullptr;
 
     RECT u;
     UnionRect(&u, &m_rcLastSprite, &r);

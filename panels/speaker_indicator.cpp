@@ -62,7 +62,7 @@ void CPositionPad::ShowSpeakerConfig(DWORD config) {
     m_dwSpeakerConfig = config;
     const int image = SpeakerImageRegion(config);
 
-    HDC dc = GetDC(m_hWnd);
+    HDC dc = m_hWnd ? GetDC(m_hWnd) : nullptr;
     DrawRegion(dc, kIndicatorBackground);
 
     RECT chosen{0, 0, 0, 0};
