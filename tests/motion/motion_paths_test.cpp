@@ -31,18 +31,6 @@ void ExpectVec(const Vec3& v, float x, float y, float z, float tolerance) {
     EXPECT_NEAR(v.z, z, tolerance);
 }
 
-TEST_F(MotionTest, ConstructionLeavesTheSourceFarAheadAndTheSpiralAtItsStart) {
-    EXPECT_EQ(m_player.m_pos.z, 10.0f);
-    EXPECT_EQ(m_player.m_pathMode, 0);
-    EXPECT_EQ(m_player.m_radius, 3.0f);
-    EXPECT_EQ(m_player.m_height, 1.5f);
-    EXPECT_EQ(m_player.m_baseHeight, 1.5f);
-    EXPECT_EQ(m_player.m_heightStep, 0.15f);
-    EXPECT_EQ(m_player.m_radiusDir, -1);
-    EXPECT_EQ(m_player.m_heightDir, -1);
-    EXPECT_EQ(m_player.m_pointCount, 0);
-}
-
 TEST_F(MotionTest, HorizontalCircleStartsNextToAheadAndClosesAfter500Ticks) {
     m_player.SetPathMode(1);
     ExpectVec(Next(), 0.0067019f, 0.0f, 0.5332912f, 2e-7f);
@@ -139,13 +127,6 @@ TEST_F(MotionTest, SpiralTurnsAtTheStatedTicksWithSinglePrecisionStorage) {
     }
     EXPECT_EQ(inward, (std::vector<int>{1000, 3200, 5200, 7400}));
     EXPECT_EQ(flips, (std::vector<int>{2100, 4200, 6300, 8400}));
-}
-
-TEST_F(MotionTest, SpiralStartsAtFullRadiusJustBelowTheTop) {
-    m_player.SetPathMode(5);
-    const Vec3 v = Next();
-    EXPECT_NEAR(v.y, 0.5f, 1e-7f);
-    EXPECT_NEAR(std::hypot(v.x, v.z), 2.997f / 3.0f, 1e-6f);
 }
 
 TEST_F(MotionTest, PathPointsPlayInOrderAndCycle) {
