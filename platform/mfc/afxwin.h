@@ -94,10 +94,14 @@ public:
 
     // The window procedure of every framework window; routes to the attached object.
     static LRESULT WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // Called by the window layer's creation hook: attaches the object HookCreation named
+    // to the new window before its first message.
+    static void AttachPending(HWND window);
 
 protected:
     // Attach before the first message of a window being created by this thread.
     static void HookCreation(CWnd* wnd);
+
     void Attach(HWND window);
     HWND Detach();
 

@@ -114,6 +114,11 @@ ComboState GetComboState(HWND combo);
 std::vector<MenuItem> SystemMenuItems(HWND top);  // the program's entries, then Close
 bool GetIconImage(HICON icon, IconImage* out);
 HICON WindowIcon(HWND top, bool big);
+// The face and point size behind a font handle (a dialog's font, a control's font).
+bool GetFontInfo(HFONT font, std::string* face, int* pointSize);
+// Milliseconds until the next timer is due: 0 when one is due now, INFINITE without timers.
+DWORD NextTimerDelay();
+// The window layer draws no frame: a top-level window's size is its client size.
 const DialogTemplate* WindowTemplate(HWND top);  // the template it was made from, or null
 
 // --- Called by hosts, UI thread ------------------------------------------------------
@@ -132,8 +137,17 @@ void InjectSysCommand(HWND top, UINT_PTR id);
 // the combo's parent as WM_COMMAND.
 void InjectComboSelection(HWND combo, int index);
 
+// Where the host placed a top-level window on the screen (GetWindowRect reports it; the
+// null host leaves every window at (0, 0)), and whether the user minimised it (IsIconic).
+void SetTopLevelPosition(HWND top, int x, int y);
+void SetTopLevelMinimized(HWND top, bool minimized);
+// The screen size GetSystemMetrics reports (1920 x 1080 until a host says otherwise).
+void SetScreenSize(int width, int height);
+
 // Dispatches what is pending now (posted, input, paint, due timers) without waiting;
-// returns how many messages were dispatched. For hosts and tests.
+// returns how many messages were dispatched. For hosts and tests. Each message first
+// passes the modal filter (the framework's pre-translation) and the dialog keys of its
+// top-level dialog, as in a modal loop.
 int PumpPending();
 
 }  // namespace user_host

@@ -27,3 +27,6 @@ void RegisterStringResource(UINT id, const char* text);
 void RegisterDialogTemplate(UINT id, const DialogTemplate& tmpl);
 
 const DialogTemplate* FindDialogTemplate(UINT id);
+
+// Icons: pixels of pure magenta (255, 0, 255) in the icon's BMP are transparent.
+constexpr std::uint32_t kIconTransparentColour = 0x00FF00FFu;

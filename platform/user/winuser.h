@@ -53,7 +53,11 @@ constexpr UINT WM_RBUTTONDOWN = 0x0204;
 constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_MOUSELAST = 0x0209;
 constexpr UINT WM_CAPTURECHANGED = 0x0215;
+constexpr UINT WM_QUIT = 0x0012;
+constexpr UINT WM_GETICON = 0x007F;
 constexpr UINT WM_USER = 0x0400;
+constexpr WPARAM SIZE_RESTORED = 0;
+constexpr WORD BN_CLICKED = 0;
 
 constexpr WPARAM MK_LBUTTON = 0x0001;
 constexpr WPARAM MK_RBUTTON = 0x0002;
@@ -107,6 +111,9 @@ constexpr int SW_SHOW = 5;
 constexpr int GWLP_WNDPROC = -4;
 constexpr int GWLP_ID = -12;
 constexpr int GWLP_USERDATA = -21;
+constexpr int GWL_STYLE = -16;
+constexpr int GWL_EXSTYLE = -20;
+constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000u);
 
 struct MSG {
     HWND hwnd;
@@ -184,6 +191,12 @@ BOOL EnableWindow(HWND window, BOOL enable);
 int GetSystemMetrics(int index);
 
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Called on this thread for every window it creates, once the handle exists and before
+// the window's first message (WM_NCCREATE): the window framework attaches its object and
+// subclasses built-in controls here. Null removes the hook.
+using CREATEHOOKPROC = void (*)(HWND window);
+void SetWindowCreationHook(CREATEHOOKPROC hook);
 LRESULT CallWindowProcA(WNDPROC proc, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Messages. Posted messages are FIFO and come before input; WM_PAINT comes when nothing
@@ -204,6 +217,7 @@ BOOL IsDialogMessageA(HWND dialog, MSG* msg);
 // dispatch; TRUE swallows it. The window framework installs its pre-translation here.
 using MSGFILTERPROC = BOOL (*)(MSG* msg);
 void SetModalMessageFilter(MSGFILTERPROC filter);
+MSGFILTERPROC GetModalMessageFilter();
 
 // Timers per (window, id): a second SetTimer with the same id replaces the period.
 UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT milliseconds, TIMERPROC proc);
