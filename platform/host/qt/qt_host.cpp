@@ -6,10 +6,10 @@
 #include <QPointer>
 #include <QToolTip>
 
-#include "platform/host/qt/dirty_rects.h"
 #include "platform/host/qt/event_waiter.h"
 #include "platform/host/qt/native_combo.h"
 #include "platform/host/qt/native_dialogs.h"
+#include "platform/host/qt/surface_presenter.h"
 #include "platform/host/qt/top_level_widget.h"
 
 namespace qt_host {
@@ -30,11 +30,16 @@ public:
             QApplication::setQuitOnLastWindowClosed(false);
         }
         waiter_ = std::make_unique<EventWaiter>();
+        presenter_ = std::make_unique<SurfacePresenter>([this](HWND top) -> QWidget* {
+            auto it = windows_.find(top);
+            return it == windows_.end() ? nullptr : it->second.data();
+        });
     }
 
     ~QtHost() override {
         for (auto& [top, widget] : windows_) delete widget.data();
         windows_.clear();
+        presenter_.reset();
         waiter_.reset();
     }
 
@@ -64,10 +69,7 @@ public:
     }
 
     void SurfaceChanged(HWND top, const RECT& rect) override {
-        // Any thread: widgets are touched only by the queued call on the UI thread.
-        if (dirty_.Add(top, rect)) {
-            QMetaObject::invokeMethod(waiter_.get(), [this] { Present(); }, Qt::QueuedConnection);
-        }
+        presenter_->Changed(top, rect);
     }
 
     void WaitForEvents(DWORD timeoutMs) override { waiter_->Wait(timeoutMs); }
@@ -140,19 +142,11 @@ private:
         windows_.erase(it);
     }
 
-    void Present() {
-        for (const auto& [top, r] : dirty_.Take()) {
-            auto it = windows_.find(top);
-            if (it == windows_.end() || !it->second) continue;
-            it->second->update(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
-        }
-    }
-
     std::unique_ptr<QApplication> app_;  // null when the process already had one
     std::unique_ptr<EventWaiter> waiter_;
     std::map<HWND, QPointer<TopLevelWidget>> windows_;
     std::map<HWND, QPointer<NativeCombo>> combos_;
-    DirtyRects dirty_;
+    std::unique_ptr<SurfacePresenter> presenter_;
 };
 
 }  // namespace

@@ -10,8 +10,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPaintEvent>
 #include <QPixmap>
 #include <QPushButton>
 
@@ -21,7 +19,7 @@ namespace qt_host {
 namespace {
 
 constexpr const char* kHandleProperty = "zorTopLevel";
-constexpr std::uint32_t kOpaque = 0xFF000000u;
+constexpr std::uint32_t kOpaque = 0xFF000000u;  // icon pixels carry no alpha
 
 QImage IconToImage(const user_host::IconImage& icon) {
     QImage image(icon.width, icon.height, QImage::Format_ARGB32);
@@ -48,11 +46,8 @@ WPARAM KeysOf(Qt::MouseButtons buttons) {
 }  // namespace
 
 TopLevelWidget::TopLevelWidget(HWND top, std::function<void()> onInput)
-    : QWidget(nullptr), top_(top), onInput_(std::move(onInput)) {
+    : SurfaceWidget(nullptr), top_(top), onInput_(std::move(onInput)) {
     setProperty(kHandleProperty, QVariant::fromValue(reinterpret_cast<quintptr>(top)));
-    // Every pixel comes from the layer's surface: no background erase, no flicker.
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -62,21 +57,7 @@ TopLevelWidget::TopLevelWidget(HWND top, std::function<void()> onInput)
 
 void TopLevelWidget::SyncFromLayer() {
     setWindowTitle(QString::fromLocal8Bit(user_host::WindowCaption(top_).c_str()));
-    if (auto surface = user_host::TopLevelSurface(top_)) {
-        int width = 0;
-        int height = 0;
-        {
-            std::lock_guard<std::mutex> lock(surface->mutex);
-            width = surface->width;
-            height = surface->height;
-        }
-        // The client area is the surface, at its size in logical pixels: a scaled screen
-        // enlarges the skin rather than shrinking it.
-        if (width > 0 && height > 0 && (width != this->width() || height != this->height() ||
-                                        minimumSize() != maximumSize())) {
-            setFixedSize(width, height);
-        }
-    }
+    FitToSurface();
     SyncIcon();
     SyncTemplateContent();
     update();
@@ -138,35 +119,9 @@ void TopLevelWidget::SyncTemplateContent() {
     }
 }
 
-void TopLevelWidget::CopyFromSurface(const QRegion& region) {
-    auto surface = user_host::TopLevelSurface(top_);
-    if (!surface) return;
-    std::lock_guard<std::mutex> lock(surface->mutex);
-    if (front_.width() != surface->width || front_.height() != surface->height) {
-        front_ = QImage(surface->width, surface->height, QImage::Format_RGB32);
-        front_.fill(Qt::black);
-    }
-    const QRect bounds(0, 0, surface->width, surface->height);
-    for (const QRect& r : region) {
-        const QRect clipped = r.intersected(bounds);
-        if (clipped.isEmpty()) continue;
-        for (int y = clipped.top(); y <= clipped.bottom(); ++y) {
-            const std::uint32_t* src = surface->pixels.data() + static_cast<std::size_t>(y) * surface->width;
-            auto* dst = reinterpret_cast<std::uint32_t*>(front_.scanLine(y));
-            // The layer keeps the top byte zero; the toolkit expects it opaque.
-            for (int x = clipped.left(); x <= clipped.right(); ++x) dst[x] = src[x] | kOpaque;
-        }
-    }
-}
-
-void TopLevelWidget::paintEvent(QPaintEvent* event) {
-    CopyFromSurface(event->region());
-    QPainter painter(this);
-    if (front_.isNull()) {
-        painter.fillRect(event->rect(), Qt::black);
-        return;
-    }
-    for (const QRect& r : event->region()) painter.drawImage(r, front_, r);
+std::shared_ptr<gdi::Surface> TopLevelWidget::CurrentSurface() const {
+    // Asked every time: resizing the window gives it a new surface.
+    return user_host::TopLevelSurface(top_);
 }
 
 void TopLevelWidget::InjectMouseEvent(UINT message, QMouseEvent* event) {

@@ -4,8 +4,7 @@
 
 #include <functional>
 
-#include <QImage>
-#include <QWidget>
+#include "platform/host/qt/surface_widget.h"
 
 #include "platform/user/host.h"
 
@@ -14,7 +13,7 @@ class QPushButton;
 
 namespace qt_host {
 
-class TopLevelWidget : public QWidget {
+class TopLevelWidget : public SurfaceWidget {
 public:
     // onInput runs after every injection, so the layer's wait returns and dispatches it.
     TopLevelWidget(HWND top, std::function<void()> onInput);
@@ -25,7 +24,7 @@ public:
     void ShowSystemMenu(const QPoint& globalPos);
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
+    std::shared_ptr<gdi::Surface> CurrentSurface() const override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -37,12 +36,9 @@ private:
     void InjectMouseEvent(UINT message, QMouseEvent* event);
     void SyncIcon();
     void SyncTemplateContent();
-    // Copies the rectangles from the layer surface into front_, under the surface lock.
-    void CopyFromSurface(const QRegion& region);
 
     HWND top_;
     std::function<void()> onInput_;
-    QImage front_;
     QLabel* staticText_ = nullptr;
     QPushButton* okButton_ = nullptr;
 };

@@ -15,8 +15,10 @@ inline QApplication& App() {
     static char name[] = "qt_host_test";
     static char* argv[] = {name, nullptr};
     UseOffscreenUnlessChosen();
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: the toolkit's own globals are gone by the time statics die, and
+    // tearing the application down then crashes the process after the tests passed.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 }  // namespace qt_test
