@@ -100,15 +100,33 @@ void NullHost::SurfaceChanged(HWND top, const RECT& rect) {
 }
 
 bool NullHost::DeliverAnswers() {
-    if (pendingDone_.empty()) return false;
-    auto done = std::move(pendingDone_);
-    pendingDone_.clear();
-    for (auto& d : done) d();
-    return true;
+    auto now = std::chrono::steady_clock::now();
+    std::vector<std::function<void()>> due;
+    for (auto it = pendingDone_.begin(); it != pendingDone_.end();) {
+        if (it->due <= now) {
+            due.push_back(std::move(it->deliver));
+            it = pendingDone_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (auto& d : due) d();
+    return !due.empty();
+}
+
+DWORD NullHost::UntilNextAnswer() const {
+    DWORD wait = INFINITE;
+    auto now = std::chrono::steady_clock::now();
+    for (auto& p : pendingDone_) {
+        auto ms = p.due <= now ? 0 : std::chrono::duration_cast<std::chrono::milliseconds>(p.due - now).count() + 1;
+        wait = std::min(wait, static_cast<DWORD>(ms));
+    }
+    return wait;
 }
 
 void NullHost::WaitForEvents(DWORD timeoutMs) {
     if (DeliverAnswers()) return;
+    timeoutMs = std::min(timeoutMs, UntilNextAnswer());
     if (onIdle) {
         auto hook = onIdle;  // the hook may replace itself
         hook();
@@ -156,7 +174,8 @@ void NullHost::BeginMessageBox(const user_host::MessageBoxRequest& request, std:
         boxAnswers_.pop_front();
     }
     // The answer comes later, from the loop, as when a user presses a button.
-    pendingDone_.push_back([done, answer] { done(answer); });
+    pendingDone_.push_back({std::chrono::steady_clock::now() + std::chrono::milliseconds(answerDelayMs),
+                            [done, answer] { done(answer); }});
 }
 
 void NullHost::BeginOpenFile(const user_host::OpenFileRequest& request,
@@ -169,7 +188,8 @@ void NullHost::BeginOpenFile(const user_host::OpenFileRequest& request,
         answer = fileAnswers_.front();
         fileAnswers_.pop_front();
     }
-    pendingDone_.push_back([done, answer] { done(answer.chosen, answer.nativePath); });
+    pendingDone_.push_back({std::chrono::steady_clock::now() + std::chrono::milliseconds(answerDelayMs),
+                            [done, answer] { done(answer.chosen, answer.nativePath); }});
 }
 
 }  // namespace null_host

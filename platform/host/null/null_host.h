@@ -19,6 +19,7 @@
 // may call from any thread.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -80,6 +81,10 @@ public:
     std::vector<RECT> ChangedRects(HWND top) const;
     void ClearChangedRects();
 
+    // Boxes and file dialogs stay open this long before their answer arrives (0: at the
+    // loop's first idle moment), so a test can watch what happens meanwhile.
+    DWORD answerDelayMs = 0;
+
     // --- Message boxes -----------------------------------------------------------------
     // Answers are taken in order; without one (and without onMessageBox) a box is
     // answered IDOK. Every request is recorded.
@@ -124,7 +129,12 @@ private:
     bool installed_;
     std::deque<int> boxAnswers_;
     std::deque<OpenFileAnswer> fileAnswers_;
-    std::vector<std::function<void()>> pendingDone_;
+    struct PendingAnswer {
+        std::chrono::steady_clock::time_point due;
+        std::function<void()> deliver;
+    };
+    std::vector<PendingAnswer> pendingDone_;
+    DWORD UntilNextAnswer() const;
     mutable std::mutex mutex_;  // changed rects and the wake flag
     std::condition_variable wake_;
     bool woken_ = false;
