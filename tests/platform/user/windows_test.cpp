@@ -87,6 +87,8 @@ TEST(Windows, DialogFromTemplateHasCaptionSizeAndFont) {
     HWND dialog = CreateDialogParamA(nullptr, MAKEINTRESOURCEA(7100), nullptr, nullptr, 0);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(user_host::WindowCaption(dialog), "Zor");
+    ASSERT_NE(user_host::WindowTemplate(dialog), nullptr);
+    EXPECT_EQ(user_host::WindowTemplate(dialog)->width, 320);
     RECT r;
     GetClientRect(dialog, &r);
     EXPECT_EQ(r.right, 320);

@@ -1,0 +1,480 @@
+// The desktop host with the real window layer behind it: what a user sees and does in
+// a window reaches the layer as the layer's own messages, and back.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <QAbstractItemView>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "platform/host/qt/native_combo.h"
+#include "platform/host/qt/qt_host.h"
+#include "platform/host/qt/top_level_widget.h"
+#include "platform/user/resources.h"
+#include "tests/platform/host/qt/qt_test_app.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Event {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    Clock::time_point at;
+};
+std::vector<Event> g_log;
+
+LRESULT RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    g_log.push_back(Event{window, message, wParam, lParam, Clock::now()});
+    if (message == WM_CLOSE) return 0;  // the program decides; here it keeps the window
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT DialogRecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    g_log.push_back(Event{window, message, wParam, lParam, Clock::now()});
+    return DefDlgProcA(window, message, wParam, lParam);
+}
+
+const char* RecorderClass() {
+    static const bool registered = [] {
+        WNDCLASSA cls{};
+        cls.lpfnWndProc = RecorderProc;
+        cls.lpszClassName = "QtHostRecorder";
+        return RegisterClassA(&cls) != 0;
+    }();
+    (void)registered;
+    return "QtHostRecorder";
+}
+
+std::vector<Event> Of(HWND window, UINT message) {
+    std::vector<Event> out;
+    for (const Event& e : g_log)
+        if (e.window == window && e.message == message) out.push_back(e);
+    return out;
+}
+
+// The host lives for the whole run and dies before static destruction, which the
+// toolkit's application object does not survive.
+user_host::Host* g_host = nullptr;
+class HostEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        qt_test::UseOffscreenUnlessChosen();
+        static int argc = 1;
+        static char name[] = "qt_host_window_test";
+        static char* argv[] = {name, nullptr};
+        host_ = CreateQtHost(argc, argv);
+        g_host = host_.get();
+        user_host::SetHost(g_host);
+    }
+    void TearDown() override {
+        for (HWND top : user_host::TopLevelWindows()) DestroyWindow(top);
+        user_host::SetHost(nullptr);
+        g_host = nullptr;
+        host_.reset();
+    }
+
+private:
+    std::unique_ptr<user_host::Host> host_;
+};
+[[maybe_unused]] auto* const g_environment = ::testing::AddGlobalTestEnvironment(new HostEnvironment);
+
+// Runs the layer's loop as a modal loop would, until done() or the time is up.
+template <class Done>
+bool RunUntil(Done done, int ms = 2000) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+        const auto now = Clock::now();
+        if (now >= deadline) return false;
+        if (user_host::PumpPending() > 0) continue;
+        const auto left = static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count());
+        g_host->WaitForEvents(std::min(left, user_host::NextTimerDelay()));
+    }
+    return true;
+}
+
+void RunFor(int ms) {
+    RunUntil([] { return false; }, ms);
+}
+
+void SendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons) {
+    QMouseEvent event(type, QPointF(at), QPointF(w->mapToGlobal(at)), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &event);
+}
+
+void Fill(HWND window, RECT r, COLORREF colour) {
+    HDC dc = GetDC(window);
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) SetPixel(dc, x, y, colour);
+    ReleaseDC(window, dc);
+}
+
+std::uint32_t Shown(const QImage& grabbed, int x, int y) {
+    const qreal dpr = grabbed.devicePixelRatio();
+    return grabbed.pixel(static_cast<int>((x + 0.5) * dpr), static_cast<int>((y + 0.5) * dpr)) & 0xFFFFFFu;
+}
+
+// Records the regions a widget repaints.
+class PaintSpy : public QObject {
+public:
+    explicit PaintSpy(QWidget* w) { w->installEventFilter(this); }
+    std::vector<QRegion> regions;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) regions.push_back(static_cast<QPaintEvent*>(e)->region());
+        return false;
+    }
+};
+
+class QtHostWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_log.clear();
+        top = CreateWindowExA(0, RecorderClass(), "Zor window", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 0, 0,
+                              160, 90, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(top, nullptr);
+        RunFor(20);
+        widget = qt_host::FindTopLevelWidget(top);
+        ASSERT_NE(widget, nullptr);
+    }
+    void TearDown() override {
+        if (IsWindow(top)) DestroyWindow(top);
+        RunFor(10);
+    }
+
+    HWND top = nullptr;
+    qt_host::TopLevelWidget* widget = nullptr;
+};
+
+TEST_F(QtHostWindowTest, TheWindowShowsTheLayerSurfaceAndFollowsItsCaptionAndSize) {
+    EXPECT_TRUE(widget->isVisible());
+    EXPECT_EQ(widget->size(), QSize(160, 90));
+    EXPECT_EQ(widget->windowTitle(), QStringLiteral("Zor window"));
+
+    Fill(top, RECT{0, 0, 160, 90}, RGB(0, 0, 128));
+    Fill(top, RECT{20, 10, 40, 30}, RGB(255, 200, 0));
+    RunFor(30);
+    const QImage grabbed = widget->grab().toImage();
+    auto surface = user_host::TopLevelSurface(top);
+    ASSERT_TRUE(surface);
+    for (int y = 0; y < 90; y += 4) {
+        for (int x = 0; x < 160; x += 4) {
+            std::uint32_t expected;
+            {
+                std::lock_guard<std::mutex> lock(surface->mutex);
+                expected = surface->pixels[static_cast<std::size_t>(y) * 160 + x];
+            }
+            ASSERT_EQ(Shown(grabbed, x, y), expected) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(Shown(grabbed, 25, 15), 0xFFC800u);
+
+    SetWindowTextA(top, "Renamed");
+    SetWindowPos(top, nullptr, 0, 0, 200, 120, SWP_NOMOVE | SWP_NOZORDER);
+    RunFor(20);
+    EXPECT_EQ(widget->windowTitle(), QStringLiteral("Renamed"));
+    EXPECT_EQ(widget->size(), QSize(200, 120));
+}
+
+TEST_F(QtHostWindowTest, DrawingFromAnotherThreadRepaintsJustThatRectangle) {
+    RunFor(30);
+    PaintSpy spy(widget);
+    std::thread drawer([this] { Fill(top, RECT{100, 40, 128, 68}, RGB(255, 0, 0)); });
+    drawer.join();
+    ASSERT_TRUE(RunUntil([&] { return !spy.regions.empty(); }, 1000));
+    QRegion all;
+    for (const QRegion& r : spy.regions) all += r;
+    EXPECT_TRUE(all.boundingRect().contains(QRect(100, 40, 28, 28)));
+    EXPECT_LE(all.boundingRect().width() * all.boundingRect().height(), 28 * 28 * 2);
+    EXPECT_EQ(Shown(widget->grab().toImage(), 110, 50), 0xFF0000u);
+}
+
+TEST_F(QtHostWindowTest, MouseInputReachesTheChildUnderThePointInItsCoordinates) {
+    HWND child = CreateWindowExA(0, RecorderClass(), "", WS_CHILD | WS_VISIBLE, 50, 20, 100, 40, top,
+                                 reinterpret_cast<HMENU>(7), nullptr, nullptr);
+    ASSERT_NE(child, nullptr);
+    RunFor(10);
+    g_log.clear();
+
+    SendMouse(widget, QEvent::MouseMove, QPoint(55, 25), Qt::NoButton, Qt::NoButton);
+    SendMouse(widget, QEvent::MouseButtonPress, QPoint(60, 30), Qt::LeftButton, Qt::LeftButton);
+    SendMouse(widget, QEvent::MouseButtonRelease, QPoint(61, 32), Qt::LeftButton, Qt::NoButton);
+    SendMouse(widget, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton, Qt::LeftButton);
+    ASSERT_TRUE(RunUntil([&] { return !Of(top, WM_LBUTTONDOWN).empty(); }));
+
+    const auto moves = Of(child, WM_MOUSEMOVE);
+    ASSERT_FALSE(moves.empty());
+    EXPECT_EQ(GET_X_LPARAM(moves[0].lParam), 5);
+    EXPECT_EQ(GET_Y_LPARAM(moves[0].lParam), 5);
+    const auto downs = Of(child, WM_LBUTTONDOWN);
+    ASSERT_EQ(downs.size(), 1u);
+    EXPECT_EQ(GET_X_LPARAM(downs[0].lParam), 10);
+    EXPECT_EQ(GET_Y_LPARAM(downs[0].lParam), 10);
+    EXPECT_EQ(downs[0].wParam & MK_LBUTTON, MK_LBUTTON);
+    const auto ups = Of(child, WM_LBUTTONUP);
+    ASSERT_EQ(ups.size(), 1u);
+    EXPECT_EQ(GET_X_LPARAM(ups[0].lParam), 11);
+    EXPECT_EQ(GET_Y_LPARAM(ups[0].lParam), 12);
+    // Outside the child the press belongs to the top-level window, in its coordinates.
+    EXPECT_EQ(GET_X_LPARAM(Of(top, WM_LBUTTONDOWN)[0].lParam), 5);
+}
+
+TEST_F(QtHostWindowTest, APostFromAnotherThreadIsHandledWithinMilliseconds) {
+    constexpr int kPosts = 20;
+    std::atomic<int> sent{0};
+    std::vector<Clock::time_point> postedAt(kPosts);
+    std::thread poster([&] {
+        for (int i = 0; i < kPosts; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(8));
+            postedAt[static_cast<std::size_t>(i)] = Clock::now();
+            PostMessageA(top, WM_USER + 5, static_cast<WPARAM>(i), 0);
+            ++sent;
+        }
+    });
+    // An endless wait, as an idle modal loop without timers would do.
+    ASSERT_TRUE(RunUntil([&] { return Of(top, WM_USER + 5).size() == kPosts; }, 5000));
+    poster.join();
+    std::vector<long> latencies;
+    for (const Event& e : Of(top, WM_USER + 5)) {
+        latencies.push_back(static_cast<long>(
+            std::chrono::duration_cast<std::chrono::microseconds>(e.at - postedAt[e.wParam]).count()));
+    }
+    std::sort(latencies.begin(), latencies.end());
+    EXPECT_LT(latencies[kPosts / 2], 5000) << "median in microseconds";
+    EXPECT_LT(latencies.back(), 50000) << "worst in microseconds";
+}
+
+TEST_F(QtHostWindowTest, TimersKeepFiringWhileAMessageBoxIsOpen) {
+    SetTimer(top, 5, 20, nullptr);
+    QString caption, text;
+    bool windowModal = false;
+    QTimer::singleShot(300, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            if (!box || !box->isVisible()) continue;
+            caption = box->windowTitle();
+            text = box->text();
+            windowModal = box->windowModality() == Qt::WindowModal && box->parentWidget() == widget;
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    const auto start = Clock::now();
+    const int result = MessageBoxA(top, "Cannot load the file", "Player", MB_OK | MB_ICONERROR);
+    const auto end = Clock::now();
+    KillTimer(top, 5);
+
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(caption, QStringLiteral("Player"));
+    EXPECT_EQ(text, QStringLiteral("Cannot load the file"));
+    EXPECT_TRUE(windowModal);
+    EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(end - start).count(), 290);
+    EXPECT_GE(Of(top, WM_TIMER).size(), 10u);
+}
+
+TEST_F(QtHostWindowTest, TheComboBoxMirrorsTheModelAndReportsOnlyTheUsersChoice) {
+    HWND combo = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST | CBS_AUTOHSCROLL, 10, 12,
+                                 105, 180, top, reinterpret_cast<HMENU>(103), nullptr, nullptr);
+    ASSERT_NE(combo, nullptr);
+    for (const char* item : {"one.wav", "two.wav", "three.wav"})
+        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    SendMessageA(combo, CB_SETCURSEL, 1, 0);
+    SendMessageA(combo, CB_SETDROPPEDWIDTH, 270, 0);
+    RunFor(10);
+
+    qt_host::NativeCombo* box = qt_host::FindNativeCombo(combo);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->parentWidget(), widget);
+    ASSERT_EQ(box->count(), 3);
+    EXPECT_EQ(box->itemText(2), QStringLiteral("three.wav"));
+    EXPECT_EQ(box->currentIndex(), 1);
+    EXPECT_EQ(box->maxVisibleItems(), 10);
+    EXPECT_GE(box->view()->minimumWidth(), 270);
+    const user_host::ComboState state = user_host::GetComboState(combo);
+    EXPECT_EQ(box->geometry(), QRect(10, 12, 105, state.itemHeight));
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_TRUE(Of(top, WM_COMMAND).empty());
+
+    // The user's choice reaches the model and the parent hears CBN_SELCHANGE.
+    QTest::keyClick(box, Qt::Key_Down);
+    ASSERT_TRUE(RunUntil([&] { return !Of(top, WM_COMMAND).empty(); }));
+    EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), 2);
+    const Event command = Of(top, WM_COMMAND)[0];
+    EXPECT_EQ(HIWORD(command.wParam), CBN_SELCHANGE);
+    EXPECT_EQ(LOWORD(command.wParam), 103);
+
+    // The program's own changes show, and are not reported back as a choice.
+    SendMessageA(combo, CB_DELETESTRING, 0, 0);
+    SendMessageA(combo, CB_SETCURSEL, 0, 0);
+    RunFor(20);
+    ASSERT_EQ(box->count(), 2);
+    EXPECT_EQ(box->itemText(0), QStringLiteral("two.wav"));
+    EXPECT_EQ(box->currentIndex(), 0);
+    EXPECT_EQ(Of(top, WM_COMMAND).size(), 1u);
+
+    SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+    RunFor(10);
+    EXPECT_EQ(box->count(), 0);
+    EXPECT_EQ(box->currentIndex(), -1);
+
+    QPointer<qt_host::NativeCombo> watch(box);
+    DestroyWindow(combo);
+    RunFor(20);
+    EXPECT_TRUE(watch.isNull());
+}
+
+TEST_F(QtHostWindowTest, TheCloseButtonAsksTheProgramAndKeepsTheWindow) {
+    EXPECT_FALSE(widget->close());
+    ASSERT_TRUE(RunUntil([&] { return !Of(top, WM_CLOSE).empty(); }));
+    EXPECT_TRUE(widget->isVisible());
+    EXPECT_TRUE(IsWindow(top));
+
+    // The window goes when the program destroys it.
+    QPointer<QWidget> watch(widget);
+    DestroyWindow(top);
+    RunFor(20);
+    EXPECT_TRUE(watch.isNull() || !watch->isVisible());
+    EXPECT_EQ(qt_host::FindTopLevelWidget(top), nullptr);
+}
+
+TEST_F(QtHostWindowTest, EnterAndEscapeBecomeTheLayersKeys) {
+    QTest::keyClick(widget, Qt::Key_Return);
+    QTest::keyClick(widget, Qt::Key_Escape);
+    QTest::keyClick(widget, Qt::Key_A);  // not the layer's business
+    ASSERT_TRUE(RunUntil([&] { return Of(top, WM_KEYDOWN).size() >= 2; }));
+    RunFor(10);
+    const auto keys = Of(top, WM_KEYDOWN);
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_EQ(keys[0].wParam, VK_RETURN);
+    EXPECT_EQ(keys[1].wParam, VK_ESCAPE);
+}
+
+TEST_F(QtHostWindowTest, TheSystemMenuOffersTheProgramsEntryAndClose) {
+    HMENU menu = GetSystemMenu(top, FALSE);
+    ASSERT_NE(menu, nullptr);
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, 16, "About the player...");
+
+    SendMouse(widget, QEvent::MouseButtonPress, QPoint(30, 30), Qt::RightButton, Qt::RightButton);
+    auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(popup, nullptr);
+    QStringList texts;
+    for (QAction* a : popup->actions()) texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(texts, (QStringList{"-", "About the player...", "-", "Close"}));
+    popup->actions()[1]->trigger();
+    popup->close();
+    ASSERT_TRUE(RunUntil([&] { return !Of(top, WM_SYSCOMMAND).empty(); }));
+    EXPECT_EQ(Of(top, WM_SYSCOMMAND)[0].wParam, 16u);
+
+    // Alt+Space opens the same menu; Close there is SC_CLOSE.
+    QTest::keyClick(widget, Qt::Key_Space, Qt::AltModifier);
+    popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(popup, nullptr);
+    popup->actions().back()->trigger();
+    popup->close();
+    ASSERT_TRUE(RunUntil([&] { return Of(top, WM_SYSCOMMAND).size() == 2; }));
+    EXPECT_EQ(Of(top, WM_SYSCOMMAND)[1].wParam, SC_CLOSE);
+    EXPECT_TRUE(Of(top, WM_LBUTTONDOWN).empty());
+}
+
+TEST_F(QtHostWindowTest, TheFileDialogReturnsAnExistingFileOrNothing) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString wav = dir.filePath(QStringLiteral("clip.wav"));
+    {
+        QFile f(wav);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("RIFF");
+    }
+    const QString before = QDir::currentPath();
+    QStringList filters;
+    auto answer = [&](bool accept) {
+        QTimer::singleShot(100, [&, accept] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* dialog = qobject_cast<QFileDialog*>(w);
+                if (!dialog || !dialog->isVisible()) continue;
+                filters = dialog->nameFilters();
+                if (accept) {
+                    dialog->selectFile(wav);
+                    static_cast<QDialog*>(dialog)->accept();
+                } else {
+                    dialog->reject();
+                }
+            }
+        });
+    };
+    const QByteArray initial = QFile::encodeName(dir.path());
+    auto run = [&](char* buffer) {
+        OPENFILENAMEA ofn{};
+        ofn.lStructSize = 76;
+        ofn.hwndOwner = top;
+        ofn.lpstrFilter = "Wave files(*.wav)\0*.wav\0";
+        ofn.nFilterIndex = 1;
+        ofn.lpstrFile = buffer;
+        ofn.nMaxFile = 260;
+        ofn.lpstrInitialDir = initial.constData();
+        ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
+        return GetOpenFileNameA(&ofn);
+    };
+
+    char cancelled[260] = "";
+    answer(false);
+    EXPECT_EQ(run(cancelled), FALSE);
+    EXPECT_STREQ(cancelled, "");
+    EXPECT_EQ(filters, QStringList{QStringLiteral("Wave files(*.wav) (*.wav)")});
+
+    char chosen[260] = "";
+    answer(true);
+    ASSERT_EQ(run(chosen), TRUE);
+    // The layer speaks its own path form; its last part is the chosen file.
+    const std::string path(chosen);
+    EXPECT_EQ(path.substr(path.find_last_of("\\/") + 1), "clip.wav");
+    EXPECT_EQ(QDir(QDir::currentPath()).canonicalPath(), QDir(dir.path()).canonicalPath());
+    QDir::setCurrent(before);
+}
+
+TEST(QtHostAboutBox, TheTemplatesTextAndOkButtonAreShownAndOkActsAsEnter) {
+    static const DialogTemplate kAbout{"About", 300, 120, "Sans", 9, WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                                       "Zor3DPlayer, version 1", true};
+    RegisterDialogTemplate(900, kAbout);
+    g_log.clear();
+    HWND dialog = CreateDialogParamA(nullptr, MAKEINTRESOURCEA(900), nullptr, DialogRecorderProc, 0);
+    ASSERT_NE(dialog, nullptr);
+    if (user_host::WindowTemplate(dialog) == nullptr) {
+        DestroyWindow(dialog);
+        GTEST_SKIP() << "the window layer does not report templates yet";
+    }
+    ShowWindow(dialog, SW_SHOW);
+    RunFor(20);
+    QWidget* widget = qt_host::FindTopLevelWidget(dialog);
+    ASSERT_NE(widget, nullptr);
+    auto labels = widget->findChildren<QLabel*>();
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels[0]->text(), QStringLiteral("Zor3DPlayer, version 1"));
+    EXPECT_TRUE(labels[0]->isVisible());
+    auto buttons = widget->findChildren<QPushButton*>();
+    ASSERT_EQ(buttons.size(), 1);
+    EXPECT_TRUE(widget->rect().contains(buttons[0]->geometry()));
+    buttons[0]->click();
+    ASSERT_TRUE(RunUntil([&] { return !Of(dialog, WM_COMMAND).empty(); }));
+    EXPECT_EQ(LOWORD(Of(dialog, WM_COMMAND)[0].wParam), IDOK);
+    DestroyWindow(dialog);
+    RunFor(10);
+}
+
+}  // namespace
