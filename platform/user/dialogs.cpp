@@ -17,6 +17,7 @@ HWND CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND parent, WN
         std::lock_guard<std::mutex> lock(S().mutex);
         Window* w = Find(dialog);
         if (!w) return nullptr;
+        w->dialogTemplate = tmpl;
         w->font = FontHandle(tmpl->fontFace ? tmpl->fontFace : "", tmpl->pointSize);
     }
     SendMessageA(dialog, WM_INITDIALOG, 0, param);

@@ -56,6 +56,12 @@ HICON WindowIcon(HWND top, bool big) {
     return big ? w->iconBig : w->iconSmall;
 }
 
+const DialogTemplate* WindowTemplate(HWND top) {
+    std::lock_guard<std::mutex> lock(S().mutex);
+    Window* w = Find(top);
+    return w ? w->dialogTemplate : nullptr;
+}
+
 void SetTopLevelPosition(HWND top, int x, int y) {
     std::lock_guard<std::mutex> lock(S().mutex);
     Window* w = Find(top);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/gdi/surface.h"
+#include "platform/user/resources.h"
 #include "platform/user/winuser.h"
 
 struct DialogTemplate;  // platform/user/resources.h
@@ -118,8 +119,9 @@ HICON WindowIcon(HWND top, bool big);
 bool GetFontInfo(HFONT font, std::string* face, int* pointSize);
 // Milliseconds until the next timer is due: 0 when one is due now, INFINITE without timers.
 DWORD NextTimerDelay();
-// The window layer draws no frame: a top-level window's size is its client size.
 const DialogTemplate* WindowTemplate(HWND top);  // the template it was made from, or null
+// The window layer draws no frame: a top-level window's size (SetWindowPos, GetWindowRect)
+// is its client size, and its place is where the host put it (SetTopLevelPosition).
 
 // --- Called by hosts, UI thread ------------------------------------------------------
 

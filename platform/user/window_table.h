@@ -15,6 +15,7 @@
 
 #include "platform/gdi/surface.h"
 #include "platform/user/host.h"
+#include "platform/user/resources.h"
 #include "platform/user/winuser.h"
 
 namespace user_internal {
@@ -75,6 +76,7 @@ struct Window {
     std::unique_ptr<ComboModel> combo;
     std::unique_ptr<ToolTipModel> toolTip;
     HMENU systemMenu = nullptr;
+    const DialogTemplate* dialogTemplate = nullptr;
 };
 
 struct Timer {
