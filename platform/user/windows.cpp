@@ -402,19 +402,26 @@ BOOL SetWindowPos(HWND window, HWND, int x, int y, int cx, int cy, UINT flags) {
         child = (w->style & WS_CHILD) != 0;
         parent = w->parent;
         control = w->kind == Kind::ComboBox;
-        if (top && sized) {
-            // A new surface of the new size keeps what the old one showed where they overlap.
-            auto old = w->surface;
-            auto fresh = std::make_shared<gdi::Surface>(r.right - r.left, r.bottom - r.top);
-            if (old) {
-                std::lock_guard<std::mutex> pixels(old->mutex);
-                int cw = std::min(old->width, fresh->width), ch = std::min(old->height, fresh->height);
-                for (int row = 0; row < ch; ++row)
-                    std::copy_n(old->pixels.begin() + static_cast<std::size_t>(row) * old->width, cw,
-                                fresh->pixels.begin() + static_cast<std::size_t>(row) * fresh->width);
-            }
-            w->surface = fresh;
+    }
+    if (top && sized) {
+        // A new surface of the new size keeps what the old one showed where they overlap.
+        // The copy is made without the layer's lock: no lock is ever taken inside a
+        // surface's own.
+        std::shared_ptr<gdi::Surface> old;
+        {
+            std::lock_guard<std::mutex> lock(S().mutex);
+            if (Window* w = Find(window)) old = w->surface;
         }
+        auto fresh = std::make_shared<gdi::Surface>(after.right - after.left, after.bottom - after.top);
+        if (old) {
+            std::lock_guard<std::mutex> pixels(old->mutex);
+            int cw = std::min(old->width, fresh->width), ch = std::min(old->height, fresh->height);
+            for (int row = 0; row < ch; ++row)
+                std::copy_n(old->pixels.begin() + static_cast<std::size_t>(row) * old->width, cw,
+                            fresh->pixels.begin() + static_cast<std::size_t>(row) * fresh->width);
+        }
+        std::lock_guard<std::mutex> lock(S().mutex);
+        if (Window* w = Find(window)) w->surface = fresh;
     }
     if (sized) {
         CallProc(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(static_cast<WORD>(after.right - after.left),

@@ -109,7 +109,6 @@ TEST_F(Framework, EnterAndEscapeReachOnOKAndOnCancel) {
     EXPECT_EQ(dlg.m_hWnd, nullptr);  // destroyed and detached when DoModal returns
 
     TestDialog again;
-    // Enter pressed while the pointer sits over a child still reaches the dialog.
     host.onIdle = Steps({[&] { host.Key(again.m_hWnd, VK_RETURN); }});
     EXPECT_EQ(again.DoModal(), IDOK);
 }

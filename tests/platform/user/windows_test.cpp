@@ -108,6 +108,19 @@ TEST(Windows, DialogFromTemplateHasCaptionSizeAndFont) {
     EXPECT_EQ(LOWORD(msg.wParam), IDCANCEL);
     EXPECT_TRUE(IsWindow(dialog));
 
+    // Enter on a control of the dialog becomes IDOK to the dialog, not a key for the control.
+    HWND child = CreateChild(dialog, 3, RECT{0, 0, 20, 20});
+    Log().clear();
+    PostMessageA(child, WM_KEYDOWN, VK_RETURN, 1);
+    host.PumpUntilIdle();
+    EXPECT_TRUE(Of(WM_KEYDOWN).empty());
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    MSG key{child, WM_KEYDOWN, VK_ESCAPE, 1, 0, POINT{0, 0}};
+    EXPECT_TRUE(IsDialogMessageA(dialog, &key));
+    MSG elsewhere{nullptr, WM_KEYDOWN, VK_ESCAPE, 1, 0, POINT{0, 0}};
+    EXPECT_FALSE(IsDialogMessageA(dialog, &elsewhere));
+
     HMENU menu = GetSystemMenu(dialog, FALSE);
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(GetSystemMenu(dialog, FALSE), menu);
