@@ -36,12 +36,18 @@ NativeCombo::NativeCombo(HWND combo, QWidget* parent, std::function<void()> onIn
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     // Only the user's choice goes back: activated is not emitted for changes we make.
     QObject::connect(this, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
+        // The parent hears CBN_SELCHANGE synchronously: the program runs inside this call.
+        ++inSignal_;
         user_host::InjectComboSelection(combo_, index);
         if (onInput_) onInput_();
+        if (--inSignal_ == 0 && disposed_) {
+            QMetaObject::invokeMethod(this, [this] { delete this; }, Qt::QueuedConnection);
+        }
     });
 }
 
 void NativeCombo::Apply(const user_host::ComboState& state) {
+    if (disposed_) return;
     const QSignalBlocker blocker(this);
     if (!SameItems(*this, state.items)) {
         clear();
@@ -60,6 +66,14 @@ void NativeCombo::Apply(const user_host::ComboState& state) {
     if (geometry() != closed) setGeometry(closed);
     view()->setMinimumWidth(std::max(state.droppedWidth, closed.width()));
     setVisible(state.visible);
+}
+
+void NativeCombo::Dispose() {
+    if (disposed_) return;
+    disposed_ = true;
+    hide();
+    setProperty(kHandleProperty, QVariant());
+    if (!InSignal()) delete this;
 }
 
 NativeCombo* FindNativeCombo(HWND combo) {

@@ -16,10 +16,16 @@ public:
     HWND Handle() const { return combo_; }
     // Items, selection, place, font and visibility from the model; never reports back.
     void Apply(const user_host::ComboState& state);
+    // The model is gone: hide now, and delete now or, when the layer destroyed the
+    // model from inside this box's own signal, as soon as that signal returns.
+    void Dispose();
+    bool InSignal() const { return inSignal_ > 0; }
 
 private:
     HWND combo_;
     std::function<void()> onInput_;
+    int inSignal_ = 0;
+    bool disposed_ = false;
 };
 
 // Builds the box's geometry from the model: the closed box is the rectangle's first row.

@@ -90,8 +90,7 @@ public:
     void ControlDestroyed(HWND control) override {
         auto it = combos_.find(control);
         if (it == combos_.end()) return;
-        // deleteLater: the layer may destroy the box from inside the box's own signal.
-        if (it->second) it->second->deleteLater();
+        if (it->second) it->second->Dispose();
         combos_.erase(it);
     }
 
@@ -138,8 +137,18 @@ private:
         if (IsWindow(top)) return;
         auto it = windows_.find(top);
         if (it == windows_.end()) return;
-        if (it->second) it->second->deleteLater();
+        TopLevelWidget* widget = it->second;
         windows_.erase(it);
+        if (!widget) return;
+        widget->hide();
+        // A box of this window may be inside its own signal (the program answered the
+        // choice by closing the window from a nested loop): let go of it first.
+        for (NativeCombo* box : widget->findChildren<NativeCombo*>()) {
+            if (!box->InSignal()) continue;
+            box->setParent(nullptr);
+            box->Dispose();
+        }
+        delete widget;
     }
 
     std::unique_ptr<QApplication> app_;  // null when the process already had one

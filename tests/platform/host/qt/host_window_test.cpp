@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -38,9 +39,13 @@ struct Event {
     Clock::time_point at;
 };
 std::vector<Event> g_log;
+bool g_destroyComboOnChoice = false;
 
 LRESULT RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     g_log.push_back(Event{window, message, wParam, lParam, Clock::now()});
+    if (message == WM_COMMAND && HIWORD(wParam) == CBN_SELCHANGE && g_destroyComboOnChoice) {
+        DestroyWindow(reinterpret_cast<HWND>(lParam));
+    }
     if (message == WM_CLOSE) return 0;  // the program decides; here it keeps the window
     return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -197,7 +202,11 @@ TEST_F(QtHostWindowTest, DrawingFromAnotherThreadRepaintsJustThatRectangle) {
     PaintSpy spy(widget);
     std::thread drawer([this] { Fill(top, RECT{100, 40, 128, 68}, RGB(255, 0, 0)); });
     drawer.join();
-    ASSERT_TRUE(RunUntil([&] { return !spy.regions.empty(); }, 1000));
+    // Presenting does not end the layer's wait (nothing for the layer to do): poll.
+    const auto start = Clock::now();
+    while (spy.regions.empty() && Clock::now() - start < std::chrono::seconds(1)) g_host->WaitForEvents(2);
+    ASSERT_FALSE(spy.regions.empty());
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count(), 100);
     QRegion all;
     for (const QRegion& r : spy.regions) all += r;
     EXPECT_TRUE(all.boundingRect().contains(QRect(100, 40, 28, 28)));
@@ -338,6 +347,22 @@ TEST_F(QtHostWindowTest, TheComboBoxMirrorsTheModelAndReportsOnlyTheUsersChoice)
     EXPECT_TRUE(watch.isNull());
 }
 
+TEST_F(QtHostWindowTest, TheProgramMayDestroyTheComboBoxWhileHandlingItsChoice) {
+    HWND combo = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, 10, 12, 105, 180, top,
+                                 reinterpret_cast<HMENU>(103), nullptr, nullptr);
+    for (const char* item : {"one.wav", "two.wav"}) SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    RunFor(10);
+    QPointer<qt_host::NativeCombo> box(qt_host::FindNativeCombo(combo));
+    ASSERT_FALSE(box.isNull());
+    g_destroyComboOnChoice = true;
+    QTest::keyClick(box.data(), Qt::Key_Down);  // the box's signal runs the program, which destroys it
+    g_destroyComboOnChoice = false;
+    EXPECT_FALSE(IsWindow(combo));
+    RunFor(20);
+    EXPECT_TRUE(box.isNull());
+    EXPECT_EQ(qt_host::FindNativeCombo(combo), nullptr);
+}
+
 TEST_F(QtHostWindowTest, TheCloseButtonAsksTheProgramAndKeepsTheWindow) {
     EXPECT_FALSE(widget->close());
     ASSERT_TRUE(RunUntil([&] { return !Of(top, WM_CLOSE).empty(); }));
@@ -410,7 +435,9 @@ TEST_F(QtHostWindowTest, TheFileDialogReturnsAnExistingFileOrNothing) {
                 if (!dialog || !dialog->isVisible()) continue;
                 filters = dialog->nameFilters();
                 if (accept) {
-                    dialog->selectFile(wav);
+                    // As a user types it: the name, in the folder the dialog opened in.
+                    if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                        edit->setText(QStringLiteral("clip.wav"));
                     static_cast<QDialog*>(dialog)->accept();
                 } else {
                     dialog->reject();
