@@ -27,7 +27,11 @@ TEST(Stress, CommandsAndDragsBesideTheUpdateThread) {
         const int choice = pick(random);
         if (choice == static_cast<int>(std::size(commands))) {
             // A drag on the sprite, wherever it is now.
-            const POINT at = world.CentreOf(29);
+            POINT at;
+            {
+                CCsGuard hold(&dlg.m_csLock);  // the update thread moves it
+                at = world.CentreOf(29);
+            }
             user_host::InjectMouse(dlg.m_hWnd, WM_LBUTTONDOWN, at.x, at.y, MK_LBUTTON);
             user_host::InjectMouse(dlg.m_hWnd, WM_MOUSEMOVE, at.x + 7, at.y - 5, MK_LBUTTON);
             user_host::InjectMouse(dlg.m_hWnd, WM_MOUSEMOVE, at.x - 40, at.y + 30, MK_LBUTTON);
