@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QScreen>
 #include <QToolTip>
 
 #include "platform/host/qt/event_waiter.h"
@@ -28,6 +29,9 @@ public:
             app_ = std::make_unique<QApplication>(argc, argv);
             // The layer decides when the process ends, not the last window closing.
             QApplication::setQuitOnLastWindowClosed(false);
+        }
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            user_host::SetScreenSize(screen->size().width(), screen->size().height());
         }
         waiter_ = std::make_unique<EventWaiter>();
         presenter_ = std::make_unique<SurfacePresenter>([this](HWND top) -> QWidget* {

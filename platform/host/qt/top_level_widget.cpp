@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPixmap>
 #include <QPushButton>
 
@@ -180,6 +181,21 @@ void TopLevelWidget::closeEvent(QCloseEvent* event) {
     event->ignore();
     user_host::InjectClose(top_);
     if (onInput_) onInput_();
+}
+
+void TopLevelWidget::moveEvent(QMoveEvent* event) {
+    // The layer draws no frame: its window rectangle is where the client area sits.
+    const QPoint at = mapToGlobal(QPoint(0, 0));
+    user_host::SetTopLevelPosition(top_, at.x(), at.y());
+    QWidget::moveEvent(event);
+}
+
+void TopLevelWidget::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange) {
+        user_host::SetTopLevelMinimized(top_, isMinimized());
+        if (onInput_) onInput_();  // a restored window repaints through the layer
+    }
+    QWidget::changeEvent(event);
 }
 
 void TopLevelWidget::ShowSystemMenu(const QPoint& globalPos) {
