@@ -7,6 +7,16 @@
 
 using namespace user_internal;
 
+// The height of the closed box: the font's pixel height plus the platform's margins,
+// never taller than the window itself.
+int user_internal::ComboClosedHeight(const Window* w) {
+    int points = 8;
+    std::string face;
+    if (w->font) user_host::GetFontInfo(w->font, &face, &points);
+    int pixels = (points * 96 + 71) / 72;
+    return std::min<int>(pixels + 6, w->rect.bottom - w->rect.top);
+}
+
 namespace {
 
 constexpr int kDefaultPointSize = 8;
@@ -15,15 +25,7 @@ void Changed(HWND combo) {
     if (auto* host = user_host::GetHost()) host->ControlChanged(combo);
 }
 
-// The height of the closed box: the font's pixel height plus the platform's margins,
-// never taller than the window itself.
-int ClosedHeight(const Window* w) {
-    int points = kDefaultPointSize;
-    std::string face;
-    if (w->font) user_host::GetFontInfo(w->font, &face, &points);
-    int pixels = (points * 96 + 71) / 72;
-    return std::min<int>(pixels + 6, w->rect.bottom - w->rect.top);
-}
+int ClosedHeight(const Window* w) { return user_internal::ComboClosedHeight(w); }
 
 LRESULT Handle(Window* w, UINT message, WPARAM wParam, LPARAM lParam, bool* changed) {
     ComboModel& m = *w->combo;

@@ -29,7 +29,10 @@ Window* DeepestUnder(Window* w, POINT& p) {
         Window* hit = nullptr;
         for (auto it = w->children.rbegin(); it != w->children.rend(); ++it) {
             Window* c = Find(*it);
-            if (c && (c->style & WS_VISIBLE) && PtInRect(&c->rect, p)) {
+            if (!c || !(c->style & WS_VISIBLE)) continue;
+            RECT area = c->rect;
+            if (c->kind == Kind::ComboBox) area.bottom = area.top + ComboClosedHeight(c);
+            if (PtInRect(&area, p)) {
                 hit = c;
                 break;
             }

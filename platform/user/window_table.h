@@ -150,6 +150,9 @@ bool PumpOne(HWND modalDialog, MSGFILTERPROC filter);
 
 // Class procedures of the built-in controls.
 LRESULT ComboBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// A closed drop-down list takes clicks only over its box, not over the room its list
+// would need when open (the host's native control handles the open list itself).
+int ComboClosedHeight(const Window* w);
 LRESULT ToolTipProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Cleanup of everything that refers to a destroyed window; the caller holds the lock.
