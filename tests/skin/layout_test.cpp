@@ -24,11 +24,11 @@ void RegisterArtwork() {
         };
         static std::vector<std::vector<std::uint8_t>> files;
         for (const Art& a : {Art{IDB_MAIN, 0, 640, 455}, Art{IDB_PANEL, 1, 294, 406}, Art{IDB_SHEET, 2, 473, 500}}) {
-            testbmp::Spec spec;
-            spec.width = a.w;
-            spec.height = a.h;
-            spec.bits = 24;
-            files.push_back(testbmp::Build(spec, [&](int x, int y) { return Tag(a.index, x, y); }));
+            testbmp::ImageLayout layout;
+            layout.width = a.w;
+            layout.height = a.h;
+            layout.bits = 24;
+            files.push_back(testbmp::Build(layout, [&](int x, int y) { return Tag(a.index, x, y); }));
             RegisterBitmapResource(a.id, files.back().data(), files.back().size());
         }
         return true;

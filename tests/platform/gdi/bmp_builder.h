@@ -7,7 +7,7 @@
 
 namespace testbmp {
 
-struct Spec {
+struct ImageLayout {
     int width = 1;
     int height = 1;
     int bits = 8;
@@ -16,7 +16,7 @@ struct Spec {
 };
 
 // value(x, y) is a palette index for 1, 4 and 8 bits, else 0x00RRGGBB; y counts from the top.
-inline std::vector<std::uint8_t> Build(const Spec& s, const std::function<std::uint32_t(int, int)>& value) {
+inline std::vector<std::uint8_t> Build(const ImageLayout& s, const std::function<std::uint32_t(int, int)>& value) {
     auto put16 = [](std::vector<std::uint8_t>& v, std::size_t at, std::uint32_t x) {
         v[at] = static_cast<std::uint8_t>(x);
         v[at + 1] = static_cast<std::uint8_t>(x >> 8);

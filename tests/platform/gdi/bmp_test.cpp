@@ -28,18 +28,18 @@ TEST(BmpDecode, EveryDepthAndRowOrder) {
     // Odd widths so that every depth needs row padding.
     for (int bits : {1, 4, 8, 24, 32})
         for (bool topDown : {false, true}) {
-            testbmp::Spec spec;
-            spec.width = 5;
-            spec.height = 3;
-            spec.bits = bits;
-            spec.topDown = topDown;
+            testbmp::ImageLayout layout;
+            layout.width = 5;
+            layout.height = 3;
+            layout.bits = bits;
+            layout.topDown = topDown;
             const int colours = bits <= 8 ? (1 << bits) : 0;
-            spec.palette = Greys(colours);
+            layout.palette = Greys(colours);
             auto value = [&](int x, int y) -> std::uint32_t {
                 if (bits <= 8) return static_cast<std::uint32_t>(x + 2 * y) % colours;
                 return static_cast<std::uint32_t>(0x00102030 * (x + 1) + 0x00050607 * y) & 0xFFFFFF;
             };
-            Decoded d(testbmp::Build(spec, value));
+            Decoded d(testbmp::Build(layout, value));
             ASSERT_NE(d.bitmap, nullptr) << bits << " " << topDown;
             BITMAP info{};
             GetObjectA(d.bitmap, sizeof(info), &info);
@@ -47,18 +47,18 @@ TEST(BmpDecode, EveryDepthAndRowOrder) {
             EXPECT_EQ(info.bmHeight, 3);
             for (int y = 0; y < 3; ++y)
                 for (int x = 0; x < 5; ++x) {
-                    const std::uint32_t want = bits <= 8 ? spec.palette[value(x, y)] : value(x, y);
+                    const std::uint32_t want = bits <= 8 ? layout.palette[value(x, y)] : value(x, y);
                     EXPECT_EQ(d.at(x, y), want) << bits << " " << topDown << " " << x << "," << y;
                 }
         }
 }
 
 TEST(BmpDecode, Map3DColoursReplacesTheThreeGreysOnly) {
-    testbmp::Spec spec;
-    spec.width = 4;
-    spec.bits = 8;
-    spec.palette = {0x808080, 0xC0C0C0, 0xDFDFDF, 0x818181};
-    auto file = testbmp::Build(spec, [](int x, int) { return static_cast<std::uint32_t>(x); });
+    testbmp::ImageLayout layout;
+    layout.width = 4;
+    layout.bits = 8;
+    layout.palette = {0x808080, 0xC0C0C0, 0xDFDFDF, 0x818181};
+    auto file = testbmp::Build(layout, [](int x, int) { return static_cast<std::uint32_t>(x); });
     auto rgb = [](COLORREF c) {
         return (static_cast<std::uint32_t>(GetRValue(c)) << 16) | (GetGValue(c) << 8) | GetBValue(c);
     };
@@ -73,11 +73,11 @@ TEST(BmpDecode, Map3DColoursReplacesTheThreeGreysOnly) {
 }
 
 TEST(BmpDecode, IndicesPastAShortPaletteAreBlack) {
-    testbmp::Spec spec;
-    spec.width = 3;
-    spec.bits = 8;
-    spec.palette = {0x00FF0000, 0x0000FF00};
-    Decoded d(testbmp::Build(spec, [](int x, int) { return static_cast<std::uint32_t>(x * 100); }));
+    testbmp::ImageLayout layout;
+    layout.width = 3;
+    layout.bits = 8;
+    layout.palette = {0x00FF0000, 0x0000FF00};
+    Decoded d(testbmp::Build(layout, [](int x, int) { return static_cast<std::uint32_t>(x * 100); }));
     ASSERT_NE(d.bitmap, nullptr);
     EXPECT_EQ(d.at(0, 0), 0x00FF0000u);
     EXPECT_EQ(d.at(1, 0), 0u);
@@ -89,12 +89,12 @@ void Put32(std::vector<std::uint8_t>& v, std::size_t at, std::uint32_t x) {
 }
 
 TEST(BmpDecode, MalformedImagesAreRefused) {
-    testbmp::Spec spec;
-    spec.width = 6;
-    spec.height = 4;
-    spec.bits = 8;
-    spec.palette = Greys(256);
-    const auto good = testbmp::Build(spec, [](int x, int y) { return static_cast<std::uint32_t>(x * y); });
+    testbmp::ImageLayout layout;
+    layout.width = 6;
+    layout.height = 4;
+    layout.bits = 8;
+    layout.palette = Greys(256);
+    const auto good = testbmp::Build(layout, [](int x, int y) { return static_cast<std::uint32_t>(x * y); });
     ASSERT_NE(Decoded(good).bitmap, nullptr);
     const int before = gdi::LiveBitmapCount();
 
