@@ -1,6 +1,5 @@
 // The WAV probe and reader on arbitrary bytes: no crash, no read outside a buffer, and
 // the reader's counts stay consistent with what the file declares.
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -9,27 +8,11 @@
 #include <vector>
 
 #include "audio/wave_stream.h"
+#include "fuzz/fuzz_input_file.h"
 
-namespace {
-
-std::string TempFile() {
-    static std::string path = [] {
-        char pattern[] = "/tmp/fuzz-wave-XXXXXX";
-        int fd = ::mkstemp(pattern);
-        if (fd >= 0) ::close(fd);
-        return std::string(pattern);
-    }();
-    return path;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::string file = TempFile();
-    if (FILE* f = std::fopen(file.c_str(), "wb")) {
-        std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
+    std::string file = WriteFuzzInput("fuzz-wave", data, size);
     ProbeWaveFile(file.data());
 
     CWaveStream stream;

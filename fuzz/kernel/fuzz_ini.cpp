@@ -1,6 +1,5 @@
 // The INI reader and writer on arbitrary file content: reads must not crash, and a key
 // just written must read back while the rest of the file keeps parsing.
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -8,28 +7,12 @@
 #include <cstring>
 #include <string>
 
+#include "fuzz/fuzz_input_file.h"
 #include "platform/kernel/profile.h"
 
-namespace {
-
-std::string TempFile() {
-    static std::string path = [] {
-        char pattern[] = "/tmp/fuzz-ini-XXXXXX";
-        int fd = ::mkstemp(pattern);
-        if (fd >= 0) ::close(fd);
-        return std::string(pattern);
-    }();
-    return path;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string file = TempFile();
-    if (FILE* f = std::fopen(file.c_str(), "wb")) {
-        std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
+    const std::string file = WriteFuzzInput("fuzz-ini", data, size);
     char buf[260];
     const char* sections[] = {"ZOR3DPLAYER", "Counter", "AutoDemo1", "", " s "};
     const char* keys[] = {"3DSOUNDDEMO_SOURCE", "DemoCounter", "MovingPath ", "k", ""};
