@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include "platform/host/qt/native_combo.h"
 #include "platform/host/qt/qt_host.h"
@@ -40,9 +41,14 @@ struct Event {
 };
 std::vector<Event> g_log;
 bool g_destroyComboOnChoice = false;
+HWND g_relayTo = nullptr;  // a tool-tip control that follows the pointer, as a program's would
 
 LRESULT RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     g_log.push_back(Event{window, message, wParam, lParam, Clock::now()});
+    if (g_relayTo && message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) {
+        MSG relayed{window, message, wParam, lParam, 0, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}};
+        SendMessageA(g_relayTo, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+    }
     if (message == WM_COMMAND && HIWORD(wParam) == CBN_SELCHANGE && g_destroyComboOnChoice) {
         DestroyWindow(reinterpret_cast<HWND>(lParam));
     }
@@ -99,7 +105,8 @@ private:
 };
 [[maybe_unused]] auto* const g_environment = ::testing::AddGlobalTestEnvironment(new HostEnvironment);
 
-// Runs the layer's loop as a modal loop would, until done() or the time is up.
+// Runs the layer's loop as a modal loop would, until done() or the time is up. Waits are
+// cut into short slices, since done() may watch the toolkit, which does not wake the layer.
 template <class Done>
 bool RunUntil(Done done, int ms = 2000) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
@@ -108,7 +115,7 @@ bool RunUntil(Done done, int ms = 2000) {
         if (now >= deadline) return false;
         if (user_host::PumpPending() > 0) continue;
         const auto left = static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count());
-        g_host->WaitForEvents(std::min(left, user_host::NextTimerDelay()));
+        g_host->WaitForEvents(std::min({left, user_host::NextTimerDelay(), DWORD{20}}));
     }
     return true;
 }
@@ -120,6 +127,16 @@ void RunFor(int ms) {
 void SendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons) {
     QMouseEvent event(type, QPointF(at), QPointF(w->mapToGlobal(at)), button, buttons, Qt::NoModifier);
     QApplication::sendEvent(w, &event);
+}
+
+// Through the window rather than the widget: the test library hands the event to the
+// windowing system interface in device pixels, which on a scaled screen are not the
+// skin's pixels, and the toolkit maps it back as it does a real pointer's.
+void SendNativeMouse(QWidget* w, QEvent::Type type, QPoint at) {
+    QWindow* window = w->windowHandle();
+    if (type == QEvent::MouseMove) QTest::mouseMove(window, at);
+    if (type == QEvent::MouseButtonPress) QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, at);
+    if (type == QEvent::MouseButtonRelease) QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, at);
 }
 
 void Fill(HWND window, RECT r, COLORREF colour) {
@@ -221,10 +238,11 @@ TEST_F(QtHostWindowTest, MouseInputReachesTheChildUnderThePointInItsCoordinates)
     RunFor(10);
     g_log.clear();
 
-    SendMouse(widget, QEvent::MouseMove, QPoint(55, 25), Qt::NoButton, Qt::NoButton);
-    SendMouse(widget, QEvent::MouseButtonPress, QPoint(60, 30), Qt::LeftButton, Qt::LeftButton);
-    SendMouse(widget, QEvent::MouseButtonRelease, QPoint(61, 32), Qt::LeftButton, Qt::NoButton);
-    SendMouse(widget, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton, Qt::LeftButton);
+    SendNativeMouse(widget, QEvent::MouseMove, QPoint(55, 25));
+    SendNativeMouse(widget, QEvent::MouseButtonPress, QPoint(60, 30));
+    SendNativeMouse(widget, QEvent::MouseButtonRelease, QPoint(61, 32));
+    SendNativeMouse(widget, QEvent::MouseButtonPress, QPoint(5, 5));
+    SendNativeMouse(widget, QEvent::MouseButtonRelease, QPoint(5, 5));
     ASSERT_TRUE(RunUntil([&] { return !Of(top, WM_LBUTTONDOWN).empty(); }));
 
     const auto moves = Of(child, WM_MOUSEMOVE);
@@ -364,6 +382,44 @@ TEST_F(QtHostWindowTest, TheProgramMayDestroyTheComboBoxWhileHandlingItsChoice) 
     RunFor(20);
     EXPECT_TRUE(box.isNull());
     EXPECT_EQ(qt_host::FindNativeCombo(combo), nullptr);
+}
+
+TEST_F(QtHostWindowTest, AToolsTextAppearsAsATipWhenThePointerRestsInIt) {
+    RegisterStringResource(9106, "Loopy music");
+    HWND tip = CreateWindowExA(0, "tooltips_class32", nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, top, nullptr,
+                               nullptr, nullptr);
+    ASSERT_NE(tip, nullptr);
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = top;
+    tool.uId = 9106;
+    tool.rect = RECT{100, 10, 150, 40};
+    tool.lpszText = const_cast<LPSTR>(MAKEINTRESOURCEA(9106));
+    ASSERT_TRUE(SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool)));
+    SendMessageA(tip, TTM_ACTIVATE, TRUE, 0);
+    g_relayTo = tip;
+
+    SendNativeMouse(widget, QEvent::MouseMove, QPoint(120, 25));
+    RunFor(100);
+    EXPECT_FALSE(QToolTip::isVisible()) << "a passing pointer gets no tip";
+    ASSERT_TRUE(RunUntil([] { return QToolTip::isVisible(); }, 2000));
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("Loopy music"));
+    // Beside the pointer, also on a scaled screen.
+    const QPoint pointer = widget->mapToGlobal(QPoint(120, 25));
+    int tips = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (!w->inherits("QTipLabel") || !w->isVisible()) continue;
+        ++tips;
+        EXPECT_LT((w->geometry().topLeft() - pointer).manhattanLength(), 60)
+            << w->geometry().x() << "," << w->geometry().y() << " vs " << pointer.x() << "," << pointer.y();
+    }
+    EXPECT_EQ(tips, 1);
+
+    // Out of the tool: the toolkit lets a tip linger a moment before it goes.
+    SendNativeMouse(widget, QEvent::MouseMove, QPoint(20, 60));
+    EXPECT_TRUE(RunUntil([] { return !QToolTip::isVisible(); }, 1500));
+    g_relayTo = nullptr;
+    DestroyWindow(tip);
 }
 
 TEST_F(QtHostWindowTest, TheCloseButtonAsksTheProgramAndKeepsTheWindow) {
