@@ -6,7 +6,7 @@ BUILD       ?= build
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 
-.PHONY: all bootstrap build run test bench sanitize fuzz clean
+.PHONY: all bootstrap build run test bench sanitize fuzz screenshot clean
 
 all: build
 
@@ -40,6 +40,10 @@ fuzz: bootstrap
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZOR_FUZZ=ON >/dev/null
 	@cmake --build build-fuzz -j $(JOBS)
 	@bash tools/run_fuzzers.sh build-fuzz $(FUZZ_SECONDS)
+
+# The README's picture: the real window on a virtual X screen.
+screenshot: build
+	@bash tools/screenshot.sh $(BUILD) docs/screenshot.png
 
 clean:
 	rm -rf build build-bench build-asan build-tsan build-fuzz
