@@ -12,6 +12,7 @@ CDemoApp theApp;
 int main(int argc, char** argv) {
     std::unique_ptr<user_host::Host> host = CreateQtHost(argc, argv);
     user_host::SetHost(host.get());
+    CloseWindowsOnTerminationSignals();
     RegisterDirectSoundModule();
     RegisterProgramResources();
     const int result = AfxWinMain(argc, argv);

@@ -3,6 +3,7 @@
 # auto-demo headless: Qt's offscreen platform and OpenAL Soft's wave writer.
 set -euo pipefail
 build=${1:-build}
+shift || true  # the rest goes to the player (an auto-demo script name)
 exe=$build/zor3dplayer
 if [ ! -x "$exe" ]; then
   echo "zor3dplayer has not been built yet: the program does not exist in this checkout." >&2

@@ -13,3 +13,8 @@
 // the program still runs headless. One host per process; the caller installs it with
 // user_host::SetHost and destroys it after the last window has gone.
 std::unique_ptr<user_host::Host> CreateQtHost(int& argc, char** argv);
+
+// From now on the first SIGINT, SIGTERM or SIGHUP reaches every visible top-level window
+// as WM_CLOSE, as if its close button were pressed; any further one has the default
+// effect. Needs the host's application object. False when it could not be arranged.
+bool CloseWindowsOnTerminationSignals();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <thread>
 
 #include <QAbstractItemView>
@@ -434,6 +435,20 @@ TEST_F(QtHostWindowTest, TheCloseButtonAsksTheProgramAndKeepsTheWindow) {
     RunFor(20);
     EXPECT_TRUE(watch.isNull() || !watch->isVisible());
     EXPECT_EQ(qt_host::FindTopLevelWidget(top), nullptr);
+}
+
+TEST_F(QtHostWindowTest, CtrlCInTheTerminalAsksTheWindowToCloseLikeItsCloseButton) {
+    ASSERT_TRUE(CloseWindowsOnTerminationSignals());
+    HWND hidden = CreateWindowExA(0, RecorderClass(), "hidden", WS_POPUP, 0, 0, 20, 20, nullptr, nullptr, nullptr,
+                                  nullptr);
+    g_log.clear();
+    std::raise(SIGINT);  // from now on SIGINT has its default effect again
+    ASSERT_TRUE(RunUntil([&] { return !Of(top, WM_CLOSE).empty(); }));
+    RunFor(20);
+    EXPECT_EQ(Of(top, WM_CLOSE).size(), 1u);
+    EXPECT_TRUE(Of(hidden, WM_CLOSE).empty()) << "only windows the user can see";
+    EXPECT_TRUE(IsWindow(top)) << "the program decides";
+    DestroyWindow(hidden);
 }
 
 TEST_F(QtHostWindowTest, EnterAndEscapeBecomeTheLayersKeys) {
