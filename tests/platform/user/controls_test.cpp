@@ -4,6 +4,7 @@
 #include "platform/host/null/null_host.h"
 #include "platform/user/resources.h"
 #include "tests/platform/user/test_window.h"
+#include "tests/platform/user/tool_tip_setup.h"
 
 using namespace test_window;
 
@@ -91,18 +92,8 @@ TEST_F(Controls, HostSeesTheComboAndUserPicksReachTheParent) {
 }
 
 TEST_F(Controls, ToolTipShowsAfterARestAndHidesOnLeaveAndPress) {
-    RegisterStringResource(9106, "Loopy music");
-    HWND tip = CreateWindowExA(0, "tooltips_class32", nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, top, nullptr,
-                               nullptr, nullptr);
+    HWND tip = test_window::CreateToolTipWithTool(top, 9106, "Loopy music", RECT{150, 10, 200, 40});
     ASSERT_NE(tip, nullptr);
-    TOOLINFOA tool{};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = top;
-    tool.uId = 9106;
-    tool.rect = RECT{150, 10, 200, 40};
-    tool.lpszText = const_cast<LPSTR>(MAKEINTRESOURCEA(9106));
-    EXPECT_TRUE(SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool)));
-    SendMessageA(tip, TTM_ACTIVATE, TRUE, 0);
     EXPECT_EQ(SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
 
     auto relay = [&](UINT message, int x, int y) {

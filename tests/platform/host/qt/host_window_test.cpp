@@ -28,6 +28,7 @@
 #include "platform/host/qt/top_level_widget.h"
 #include "platform/user/resources.h"
 #include "tests/platform/host/qt/qt_test_app.h"
+#include "tests/platform/user/tool_tip_setup.h"
 
 namespace {
 
@@ -386,18 +387,8 @@ TEST_F(QtHostWindowTest, TheProgramMayDestroyTheComboBoxWhileHandlingItsChoice) 
 }
 
 TEST_F(QtHostWindowTest, AToolsTextAppearsAsATipWhenThePointerRestsInIt) {
-    RegisterStringResource(9106, "Loopy music");
-    HWND tip = CreateWindowExA(0, "tooltips_class32", nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, top, nullptr,
-                               nullptr, nullptr);
+    HWND tip = test_window::CreateToolTipWithTool(top, 9106, "Loopy music", RECT{100, 10, 150, 40});
     ASSERT_NE(tip, nullptr);
-    TOOLINFOA tool{};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = top;
-    tool.uId = 9106;
-    tool.rect = RECT{100, 10, 150, 40};
-    tool.lpszText = const_cast<LPSTR>(MAKEINTRESOURCEA(9106));
-    ASSERT_TRUE(SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool)));
-    SendMessageA(tip, TTM_ACTIVATE, TRUE, 0);
     g_relayTo = tip;
 
     SendNativeMouse(widget, QEvent::MouseMove, QPoint(120, 25));
