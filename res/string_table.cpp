@@ -31,7 +31,7 @@ const StringEntry kStrings[] = {
 constexpr const char* kAboutText =
     "Zor3DPlayer\n"
     "A demonstration of positional 3D audio.\n\n"
-    "Pick a clip, a path and a room, press Play, and listen to the\n"
+    "Pick a clip, a path and a room, press Play, and listen to the "
     "source fly around your head. In Manual mode drag it yourself.";
 
 const DialogEntry kDialogs[] = {

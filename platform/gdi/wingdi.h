@@ -71,3 +71,13 @@ constexpr int COLOR_3DSHADOW = 16;
 constexpr int COLOR_3DLIGHT = 22;
 constexpr int COLOR_WINDOW = 5;
 COLORREF GetSysColor(int index);
+
+// The system colours' brushes: owned by the layer, never deleted.
+struct HBRUSH__ {
+    COLORREF color;
+};
+using HBRUSH = HBRUSH__*;
+HBRUSH GetSysColorBrush(int index);
+// Fills the rectangle (right and bottom exclusive), cut to the DC's surface and clip.
+// Returns 0 for a bad DC, brush or rectangle pointer.
+int FillRect(HDC dc, const RECT* rect, HBRUSH brush);

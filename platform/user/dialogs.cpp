@@ -54,6 +54,13 @@ LRESULT DefDlgProcA(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_INITDIALOG: return TRUE;
         case WM_COMMAND: return 0;  // IDOK and IDCANCEL do nothing unless the dialog acts
         case WM_CLOSE: PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); return 0;
+        case WM_ERASEBKGND: {
+            // A dialog's face colour, under whatever the dialog draws; without it a plain
+            // dialog shows the surface's initial black behind its text.
+            RECT client{};
+            GetClientRect(dialog, &client);
+            return FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_3DFACE));
+        }
         case WM_GETFONT: {
             std::lock_guard<std::mutex> lock(S().mutex);
             Window* w = Find(dialog);

@@ -48,8 +48,15 @@ public:
     }
 
     void TopLevelShown(HWND top) override {
+        const bool first = windows_.find(top) == windows_.end();
         TopLevelWidget* widget = WidgetFor(top);
         widget->SyncFromLayer();
+        // An owned window (the about box) opens over the middle of its owner, as a
+        // desktop user expects of a dialog, not wherever the screen starts.
+        if (first) {
+            if (QWidget* owner = OwnerWidget(GetParent(top)); owner && owner != widget && owner->isVisible())
+                widget->move(owner->frameGeometry().center() - widget->rect().center());
+        }
         widget->show();
         widget->raise();
         widget->activateWindow();
@@ -102,6 +109,9 @@ public:
         auto it = windows_.find(top);
         if (it == windows_.end() || !it->second) return;
         QWidget* widget = it->second;
+        // A tip that comes due while the system menu or a box is open would sit on top
+        // of it: the pointer rested before the user opened it.
+        if (QApplication::activePopupWidget() || QApplication::activeModalWidget()) return;
         QToolTip::showText(widget->mapToGlobal(QPoint(at.x, at.y)), QString::fromLocal8Bit(text.c_str()), widget);
     }
 

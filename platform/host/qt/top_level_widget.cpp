@@ -13,6 +13,7 @@
 #include <QMoveEvent>
 #include <QPixmap>
 #include <QPushButton>
+#include <QToolTip>
 
 #include "platform/user/resources.h"
 
@@ -213,6 +214,7 @@ void TopLevelWidget::ShowSystemMenu(const QPoint& globalPos) {
             if (onInput_) onInput_();
         });
     }
+    QToolTip::hideText();
     // Not exec(): a nested toolkit loop would stall the layer's timers while it is open.
     menu->popup(globalPos);
 }

@@ -167,7 +167,25 @@ TEST(SurfaceDC, OriginClipAndDirtyRectangles) {
     // Nothing drawn, nothing reported.
     BitBlt(dc, 100, 100, 5, 5, src.dc(), 0, 0, SRCCOPY);
     EXPECT_EQ(dirty.size(), 2u);
+
+    // A fill, even of the widest rectangle there is, stays inside the clip.
+    RECT huge{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    ASSERT_EQ(FillRect(dc, &huge, GetSysColorBrush(COLOR_3DFACE)), 1);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 20; ++x) {
+            const bool inside = x >= 5 && x < 12 && y >= 2 && y < 8;
+            EXPECT_EQ(surface->pixels[y * 20 + x], inside ? 0x00D6D8DEu : 0u) << x << "," << y;
+        }
+    ASSERT_EQ(dirty.size(), 3u);
+    EXPECT_TRUE(EqualRect(&dirty[2], std::vector<RECT>{{5, 2, 12, 8}}.data()));
+    RECT one{0, 0, 1, 1};
+    ASSERT_EQ(FillRect(dc, &one, GetSysColorBrush(COLOR_WINDOW)), 1);
+    EXPECT_EQ(surface->pixels[2 * 20 + 5], 0x00FFFFFFu) << "through the origin";
+    EXPECT_EQ(FillRect(dc, nullptr, GetSysColorBrush(COLOR_WINDOW)), 0);
+    EXPECT_EQ(FillRect(dc, &one, nullptr), 0);
+    EXPECT_EQ(GetSysColorBrush(-1), nullptr);
     DeleteDC(dc);
+    EXPECT_EQ(FillRect(dc, &one, GetSysColorBrush(COLOR_WINDOW)), 0) << "a deleted DC";
 }
 
 }  // namespace

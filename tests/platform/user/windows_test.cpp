@@ -81,6 +81,18 @@ TEST(Windows, GeometryResizeAndIds) {
     DestroyWindow(top);
 }
 
+TEST(Windows, AShownDialogWithoutPaintingOfItsOwnShowsTheFaceColour) {
+    null_host::NullHost host;
+    RegisterDialogTemplate(7101, DialogTemplate{"About", 200, 90, "DejaVu Sans", 9, WS_POPUP | WS_CAPTION});
+    HWND dialog = CreateDialogParamA(nullptr, MAKEINTRESOURCEA(7101), nullptr, nullptr, 0);
+    ASSERT_NE(dialog, nullptr);
+    ShowWindow(dialog, SW_SHOW);
+    host.PumpUntilIdle();
+    const std::uint32_t face = 0x00D6D8DEu;  // COLOR_3DFACE as the surface stores it
+    for (POINT p : {POINT{0, 0}, POINT{199, 89}, POINT{100, 45}}) EXPECT_EQ(host.Pixel(dialog, p.x, p.y), face);
+    DestroyWindow(dialog);
+}
+
 TEST(Windows, DialogFromTemplateHasCaptionSizeAndFont) {
     null_host::NullHost host;
     RegisterDialogTemplate(7100, DialogTemplate{"Zor", 320, 200, "DejaVu Sans", 9, WS_POPUP | WS_CAPTION | WS_SYSMENU});

@@ -410,6 +410,16 @@ TEST_F(QtHostWindowTest, AToolsTextAppearsAsATipWhenThePointerRestsInIt) {
     // Out of the tool: the toolkit lets a tip linger a moment before it goes.
     SendNativeMouse(widget, QEvent::MouseMove, QPoint(20, 60));
     EXPECT_TRUE(RunUntil([] { return !QToolTip::isVisible(); }, 1500));
+
+    // The pointer rests in the tool, then the user opens the system menu before the tip
+    // is due: the tip must not cover the menu.
+    SendNativeMouse(widget, QEvent::MouseMove, QPoint(120, 25));
+    SendMouse(widget, QEvent::MouseButtonPress, QPoint(120, 25), Qt::RightButton, Qt::RightButton);
+    QWidget* menu = QApplication::activePopupWidget();
+    ASSERT_NE(menu, nullptr);
+    RunFor(900);
+    EXPECT_FALSE(QToolTip::isVisible());
+    menu->close();
     g_relayTo = nullptr;
     DestroyWindow(tip);
 }
@@ -540,12 +550,16 @@ TEST_F(QtHostWindowTest, TheFileDialogReturnsAnExistingFileOrNothing) {
     QDir::setCurrent(before);
 }
 
-TEST(QtHostAboutBox, TheTemplatesTextAndOkButtonAreShownAndOkActsAsEnter) {
+TEST(QtHostAboutBox, OpensOverItsOwnerInTheFaceColourWithTextAndAnOkButtonThatActsAsEnter) {
     static const DialogTemplate kAbout{"About", 300, 120, "Sans", 9, WS_POPUP | WS_CAPTION | WS_SYSMENU,
                                        "Zor3DPlayer, version 1", true};
     RegisterDialogTemplate(900, kAbout);
+    HWND owner = CreateWindowExA(0, RecorderClass(), "owner", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 0, 500, 400,
+                                 nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    RunFor(20);
     g_log.clear();
-    HWND dialog = CreateDialogParamA(nullptr, MAKEINTRESOURCEA(900), nullptr, DialogRecorderProc, 0);
+    HWND dialog = CreateDialogParamA(nullptr, MAKEINTRESOURCEA(900), owner, DialogRecorderProc, 0);
     ASSERT_NE(dialog, nullptr);
     if (user_host::WindowTemplate(dialog) == nullptr) {
         DestroyWindow(dialog);
@@ -555,6 +569,10 @@ TEST(QtHostAboutBox, TheTemplatesTextAndOkButtonAreShownAndOkActsAsEnter) {
     RunFor(20);
     QWidget* widget = qt_host::FindTopLevelWidget(dialog);
     ASSERT_NE(widget, nullptr);
+    const QPoint off = widget->frameGeometry().center() - qt_host::FindTopLevelWidget(owner)->frameGeometry().center();
+    EXPECT_LE(off.manhattanLength(), 6) << off.x() << "," << off.y();
+    const QImage shown = widget->grab().toImage();
+    EXPECT_EQ(Shown(shown, 3, 3), 0x00D6D8DEu) << "the dialog face, not the surface's black";
     auto labels = widget->findChildren<QLabel*>();
     ASSERT_EQ(labels.size(), 1);
     EXPECT_EQ(labels[0]->text(), QStringLiteral("Zor3DPlayer, version 1"));
@@ -566,6 +584,7 @@ TEST(QtHostAboutBox, TheTemplatesTextAndOkButtonAreShownAndOkActsAsEnter) {
     ASSERT_TRUE(RunUntil([&] { return !Of(dialog, WM_COMMAND).empty(); }));
     EXPECT_EQ(LOWORD(Of(dialog, WM_COMMAND)[0].wParam), IDOK);
     DestroyWindow(dialog);
+    DestroyWindow(owner);
     RunFor(10);
 }
 
