@@ -91,9 +91,16 @@ QStringList NameFilters(const std::vector<std::pair<std::string, std::string>>& 
         for (QString& p : patterns) p = p.trimmed();
         patterns.removeAll(QString());
         if (patterns.isEmpty()) continue;
+        const QString joined = patterns.join(QLatin1Char(' '));
         QString label = QString::fromLocal8Bit(name.c_str()).trimmed();
-        if (label.isEmpty()) label = patterns.join(QLatin1Char(' '));
-        out << QStringLiteral("%1 (%2)").arg(label, patterns.join(QLatin1Char(' ')));
+        // Descriptions often carry their patterns already ("Wave files(*.wav)"); the
+        // toolkit adds them again, so they would show twice.
+        for (const QString& own : {QString::fromLocal8Bit(pattern.c_str()).trimmed(), joined}) {
+            const QString tail = QLatin1Char('(') + own + QLatin1Char(')');
+            if (label.size() > tail.size() && label.endsWith(tail)) label = label.chopped(tail.size()).trimmed();
+        }
+        if (label.isEmpty()) label = joined;
+        out << QStringLiteral("%1 (%2)").arg(label, joined);
     }
     return out;
 }

@@ -97,8 +97,11 @@ TEST(DirtyRects, ConcurrentAddersLoseNothingAndAskOncePerBatch) {
 }
 
 TEST(NameFilters, PairsBecomeLabelledPatternLists) {
-    EXPECT_EQ(qt_host::NameFilters({{"Wave files(*.wav)", "*.wav"}}),
-              QStringList{QStringLiteral("Wave files(*.wav) (*.wav)")});
+    // A description that names its patterns itself does not get them twice.
+    EXPECT_EQ(qt_host::NameFilters({{"Wave files(*.wav)", "*.wav"}}), QStringList{QStringLiteral("Wave files (*.wav)")});
+    EXPECT_EQ(qt_host::NameFilters({{"Sound (*.wav;*.aif)", "*.wav;*.aif"}}),
+              QStringList{QStringLiteral("Sound (*.wav *.aif)")});
+    EXPECT_EQ(qt_host::NameFilters({{"(*.wav)", "*.wav"}}), QStringList{QStringLiteral("(*.wav) (*.wav)")});
     EXPECT_EQ(qt_host::NameFilters({{"Sound", "*.wav; *.WAV"}, {"All", "*.*"}}),
               (QStringList{QStringLiteral("Sound (*.wav *.WAV)"), QStringLiteral("All (*.*)")}));
     EXPECT_EQ(qt_host::NameFilters({{"Nothing", ""}, {"", "*.wav"}}), QStringList{QStringLiteral("*.wav (*.wav)")});

@@ -538,7 +538,7 @@ TEST_F(QtHostWindowTest, TheFileDialogReturnsAnExistingFileOrNothing) {
     answer(false);
     EXPECT_EQ(run(cancelled), FALSE);
     EXPECT_STREQ(cancelled, "");
-    EXPECT_EQ(filters, QStringList{QStringLiteral("Wave files(*.wav) (*.wav)")});
+    EXPECT_EQ(filters, QStringList{QStringLiteral("Wave files (*.wav)")});
 
     char chosen[260] = "";
     answer(true);
