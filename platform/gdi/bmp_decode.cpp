@@ -102,9 +102,12 @@ bool ReadLayout(const Reader& in, Layout* out) {
 void DecodeRow(const Layout& l, const std::uint32_t* palette, const std::uint8_t* row,
                std::uint32_t* dst) {
     switch (l.bits) {
+        case 8:
+            // The table has all 256 entries, those past a short palette black.
+            for (int x = 0; x < l.width; ++x) dst[x] = palette[row[x]];
+            break;
         case 1:
-        case 4:
-        case 8: {
+        case 4: {
             const unsigned perByte = 8 / l.bits;
             const unsigned mask = (1u << l.bits) - 1;
             for (int x = 0; x < l.width; ++x) {
@@ -139,6 +142,10 @@ HBITMAP CreateBitmapFromBmp(const std::uint8_t* data, std::size_t size, bool map
         const std::uint8_t* e = in.At(l.paletteAt + 4 * i);
         palette[i] = Rgb(e[2], e[1], e[0]);
     }
+    // A paletted image maps its few colours once, not every pixel.
+    const bool paletted = l.bits <= 8;
+    if (map3DColors && paletted)
+        for (auto& p : palette) p = Map3D(p);
 
     auto surface = std::make_shared<Surface>(l.width, l.height);
     for (int y = 0; y < l.height; ++y) {
@@ -146,7 +153,7 @@ HBITMAP CreateBitmapFromBmp(const std::uint8_t* data, std::size_t size, bool map
         const std::uint8_t* row = in.At(l.pixelsAt + static_cast<std::size_t>(fileRow) * l.stride);
         DecodeRow(l, palette, row, surface->pixels.data() + static_cast<std::size_t>(y) * l.width);
     }
-    if (map3DColors)
+    if (map3DColors && !paletted)
         for (auto& p : surface->pixels) p = Map3D(p);
     return detail::AddBitmap(std::move(surface));
 }

@@ -70,6 +70,14 @@ TEST(BmpDecode, Map3DColoursReplacesTheThreeGreysOnly) {
     EXPECT_NE(mapped.at(1, 0), 0xC0C0C0u);
     Decoded plain(file, false);
     EXPECT_EQ(plain.at(1, 0), 0xC0C0C0u);
+
+    // True-colour images have no palette to map: their pixels are mapped one by one.
+    layout.bits = 24;
+    layout.palette.clear();
+    const std::uint32_t colours[] = {0x808080, 0xC0C0C0, 0xDFDFDF, 0x818181};
+    Decoded deep(testbmp::Build(layout, [&](int x, int) { return colours[x]; }), true);
+    EXPECT_EQ(deep.at(1, 0), rgb(GetSysColor(COLOR_3DFACE)));
+    EXPECT_EQ(deep.at(3, 0), 0x818181u);
 }
 
 TEST(BmpDecode, IndicesPastAShortPaletteAreBlack) {
