@@ -3,33 +3,17 @@
 #include <sys/stat.h>
 
 #include <chrono>
-#include <cmath>
-#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <thread>
-#include <vector>
 
 #include "app/program_dir.h"
 #include "platform/kernel/module.h"
 #include "platform/user/host.h"
+#include "tests/support/pcm_wav.h"
 
 namespace app_test {
-
-namespace {
-
-void Put16(std::vector<std::uint8_t>& out, unsigned v) {
-    out.push_back(static_cast<std::uint8_t>(v & 0xFF));
-    out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
-}
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
-void PutTag(std::vector<std::uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
-
-}  // namespace
 
 void Pump(int milliseconds) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
@@ -48,28 +32,8 @@ bool PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
 }
 
 void WriteWave(const std::string& nativePath, double seconds, double frequency) {
-    const std::uint32_t rate = 22050;
-    const std::uint32_t frames = static_cast<std::uint32_t>(seconds * rate);
-    std::vector<std::uint8_t> out;
-    PutTag(out, "RIFF");
-    Put32(out, 36 + frames * 2);
-    PutTag(out, "WAVE");
-    PutTag(out, "fmt ");
-    Put32(out, 16);
-    Put16(out, 1);
-    Put16(out, 1);
-    Put32(out, rate);
-    Put32(out, rate * 2);
-    Put16(out, 2);
-    Put16(out, 16);
-    PutTag(out, "data");
-    Put32(out, frames * 2);
-    for (std::uint32_t i = 0; i < frames; ++i) {
-        const double s = std::sin(2.0 * 3.14159265358979 * frequency * i / rate) * 12000.0;
-        Put16(out, static_cast<unsigned>(static_cast<std::int16_t>(s)) & 0xFFFF);
-    }
-    std::ofstream(nativePath, std::ios::binary).write(reinterpret_cast<const char*>(out.data()),
-                                                      static_cast<std::streamsize>(out.size()));
+    const WAVEFORMATEX format = sound_testing::PcmFormat(22050, 1, 16);
+    sound_testing::WriteWav(nativePath, format, sound_testing::Tone(format, frequency, seconds, 0.375));
 }
 
 std::string ProgramDir() { return GetProgramDir(); }

@@ -1,19 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/mmio/mmsystem.h"
+#include "tests/support/pcm_wav.h"
 
 namespace {
 
-WAVEFORMATEX Pcm(WORD channels, DWORD rate, WORD bits) {
-    WAVEFORMATEX f{};
-    f.wFormatTag = WAVE_FORMAT_PCM;
-    f.nChannels = channels;
-    f.nSamplesPerSec = rate;
-    f.wBitsPerSample = bits;
-    f.nBlockAlign = static_cast<WORD>(channels * bits / 8);
-    f.nAvgBytesPerSec = rate * f.nBlockAlign;
-    return f;
-}
+WAVEFORMATEX Pcm(WORD channels, DWORD rate, WORD bits) { return sound_testing::PcmFormat(rate, channels, bits); }
 
 MMRESULT Query(const WAVEFORMATEX& f) { return waveOutOpen(nullptr, WAVE_MAPPER, &f, 0, 0, WAVE_FORMAT_QUERY); }
 
