@@ -353,13 +353,19 @@ HWND GetDesktopWindow() {
     return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x8000));
 }
 
+namespace {
+// The desktop's rectangles are the screen; lock held.
+bool DesktopRect(HWND window, RECT* out) {
+    if (window != GetDesktopWindow()) return false;
+    *out = RECT{0, 0, S().screenWidth, S().screenHeight};
+    return true;
+}
+}  // namespace
+
 BOOL GetClientRect(HWND window, RECT* out) {
     if (!out) return FALSE;
     std::lock_guard<std::mutex> lock(S().mutex);
-    if (window == GetDesktopWindow()) {
-        *out = RECT{0, 0, S().screenWidth, S().screenHeight};
-        return TRUE;
-    }
+    if (DesktopRect(window, out)) return TRUE;
     Window* w = Find(window);
     if (!w) return FALSE;
     *out = ClientRect(w);
@@ -369,10 +375,7 @@ BOOL GetClientRect(HWND window, RECT* out) {
 BOOL GetWindowRect(HWND window, RECT* out) {
     if (!out) return FALSE;
     std::lock_guard<std::mutex> lock(S().mutex);
-    if (window == GetDesktopWindow()) {
-        *out = RECT{0, 0, S().screenWidth, S().screenHeight};
-        return TRUE;
-    }
+    if (DesktopRect(window, out)) return TRUE;
     Window* w = Find(window);
     if (!w) return FALSE;
     POINT o = OriginOnScreen(w);
