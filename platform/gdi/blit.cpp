@@ -1,4 +1,4 @@
-// Block transfers. Rectangles are worked out in 64-bit arithmetic and cut down to the
+// Block transfers and solid fills. Rectangles are worked out in 64-bit arithmetic and cut down to the
 // destination clip and to the source surface before any pixel is touched, so hostile
 // coordinates can only shrink the work, never reach outside a buffer.
 #include <algorithm>
@@ -192,4 +192,25 @@ BOOL StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, i
     }
     if (wrote) ReportDirty(d, wx, wy);
     return TRUE;
+}
+
+int FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
+    Target t;
+    if (!rect || !brush || !gdi::detail::ResolveTarget(dc, &t)) return 0;
+    const Span xs = Cut({static_cast<i64>(rect->left) + t.origin.x, static_cast<i64>(rect->right) + t.origin.x},
+                        t.clip.left, t.clip.right);
+    const Span ys = Cut({static_cast<i64>(rect->top) + t.origin.y, static_cast<i64>(rect->bottom) + t.origin.y},
+                        t.clip.top, t.clip.bottom);
+    if (xs.Empty() || ys.Empty()) return 1;
+    const Pixel pixel = gdi::detail::PixelOf(brush->color);
+    {
+        std::lock_guard<std::mutex> lock(t.surface->mutex);
+        const auto width = static_cast<std::size_t>(t.surface->width);
+        for (i64 y = ys.lo; y < ys.hi; ++y) {
+            Pixel* row = t.surface->pixels.data() + static_cast<std::size_t>(y) * width;
+            std::fill(row + xs.lo, row + xs.hi, pixel);
+        }
+    }
+    ReportDirty(t, xs, ys);
+    return 1;
 }

@@ -25,11 +25,14 @@ bool ValidSize(int width, int height) {
 }
 
 // The surface position of a DC point, if it lies inside the DC's clip.
-bool PixelIndex(const Target& t, int x, int y, std::size_t* index, RECT* where) {
-    long long px = static_cast<long long>(x) + t.origin.x;
-    long long py = static_cast<long long>(y) + t.origin.y;
-    if (px < t.clip.left || px >= t.clip.right || py < t.clip.top || py >= t.clip.bottom) return false;
-    *index = static_cast<std::size_t>(py) * static_cast<std::size_t>(t.surface->width) + static_cast<std::size_t>(px);
+// The DC's target and the surface index of its pixel (x, y); false for a bad DC or a
+// pixel outside its clip.
+bool LocatePixel(HDC dc, int x, int y, Target* t, std::size_t* index, RECT* where) {
+    if (!gdi::detail::ResolveTarget(dc, t)) return false;
+    long long px = static_cast<long long>(x) + t->origin.x;
+    long long py = static_cast<long long>(y) + t->origin.y;
+    if (px < t->clip.left || px >= t->clip.right || py < t->clip.top || py >= t->clip.bottom) return false;
+    *index = static_cast<std::size_t>(py) * static_cast<std::size_t>(t->surface->width) + static_cast<std::size_t>(px);
     *where = {static_cast<LONG>(px), static_cast<LONG>(py), static_cast<LONG>(px + 1), static_cast<LONG>(py + 1)};
     return true;
 }
@@ -112,20 +115,18 @@ int GetObjectA(HGDIOBJ object, int size, void* out) {
 
 COLORREF GetPixel(HDC dc, int x, int y) {
     Target t;
-    if (!gdi::detail::ResolveTarget(dc, &t)) return CLR_INVALID;
     std::size_t index = 0;
     RECT where{};
-    if (!PixelIndex(t, x, y, &index, &where)) return CLR_INVALID;
+    if (!LocatePixel(dc, x, y, &t, &index, &where)) return CLR_INVALID;
     std::lock_guard<std::mutex> lock(t.surface->mutex);
     return gdi::detail::ColorOf(t.surface->pixels[index]);
 }
 
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF color) {
     Target t;
-    if (!gdi::detail::ResolveTarget(dc, &t)) return CLR_INVALID;
     std::size_t index = 0;
     RECT where{};
-    if (!PixelIndex(t, x, y, &index, &where)) return CLR_INVALID;
+    if (!LocatePixel(dc, x, y, &t, &index, &where)) return CLR_INVALID;
     {
         std::lock_guard<std::mutex> lock(t.surface->mutex);
         t.surface->pixels[index] = gdi::detail::PixelOf(color);

@@ -164,6 +164,12 @@ void NullHost::HideToolTip(HWND) {
     ++toolTipHides;
 }
 
+// The answer comes later, from the loop, as when a user presses a button.
+void NullHost::AnswerLater(std::function<void()> deliver) {
+    pendingDone_.push_back(
+        {std::chrono::steady_clock::now() + std::chrono::milliseconds(answerDelayMs), std::move(deliver)});
+}
+
 void NullHost::BeginMessageBox(const user_host::MessageBoxRequest& request, std::function<void(int)> done) {
     messageBoxes.push_back(request);
     int answer = IDOK;
@@ -173,9 +179,7 @@ void NullHost::BeginMessageBox(const user_host::MessageBoxRequest& request, std:
         answer = boxAnswers_.front();
         boxAnswers_.pop_front();
     }
-    // The answer comes later, from the loop, as when a user presses a button.
-    pendingDone_.push_back({std::chrono::steady_clock::now() + std::chrono::milliseconds(answerDelayMs),
-                            [done, answer] { done(answer); }});
+    AnswerLater([done, answer] { done(answer); });
 }
 
 void NullHost::BeginOpenFile(const user_host::OpenFileRequest& request,
@@ -188,8 +192,7 @@ void NullHost::BeginOpenFile(const user_host::OpenFileRequest& request,
         answer = fileAnswers_.front();
         fileAnswers_.pop_front();
     }
-    pendingDone_.push_back({std::chrono::steady_clock::now() + std::chrono::milliseconds(answerDelayMs),
-                            [done, answer] { done(answer.chosen, answer.nativePath); }});
+    AnswerLater([done, answer] { done(answer.chosen, answer.nativePath); });
 }
 
 }  // namespace null_host

@@ -135,6 +135,7 @@ private:
     };
     std::vector<PendingAnswer> pendingDone_;
     DWORD UntilNextAnswer() const;
+    void AnswerLater(std::function<void()> deliver);
     mutable std::mutex mutex_;  // changed rects and the wake flag
     std::condition_variable wake_;
     bool woken_ = false;

@@ -143,14 +143,18 @@ TEST(SurfaceDC, OriginClipAndDirtyRectangles) {
     auto surface = std::make_shared<gdi::Surface>(20, 10);
     std::vector<RECT> dirty;
     HDC dc = gdi::CreateSurfaceDC(surface, POINT{5, 2}, RECT{5, 2, 12, 8}, [&](const RECT& r) { dirty.push_back(r); });
+    // Only the clip holds `colour`; the rest of the surface is untouched.
+    auto expectOnlyClip = [&](std::uint32_t colour) {
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 20; ++x) {
+                const bool inside = x >= 5 && x < 12 && y >= 2 && y < 8;
+                EXPECT_EQ(surface->pixels[y * 20 + x], inside ? colour : 0u) << x << "," << y;
+            }
+    };
     MemDC src(30, 30);
     src.Fill([](int, int) { return 0x00FFFFFFu; });
     ASSERT_TRUE(BitBlt(dc, -3, -3, 30, 30, src.dc(), 0, 0, SRCCOPY));
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 20; ++x) {
-            const bool inside = x >= 5 && x < 12 && y >= 2 && y < 8;
-            EXPECT_EQ(surface->pixels[y * 20 + x], inside ? 0x00FFFFFFu : 0u) << x << "," << y;
-        }
+    expectOnlyClip(0x00FFFFFFu);
     ASSERT_EQ(dirty.size(), 1u);
     EXPECT_TRUE(EqualRect(&dirty[0], std::vector<RECT>{{5, 2, 12, 8}}.data()));
 
@@ -171,11 +175,7 @@ TEST(SurfaceDC, OriginClipAndDirtyRectangles) {
     // A fill, even of the widest rectangle there is, stays inside the clip.
     RECT huge{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
     ASSERT_EQ(FillRect(dc, &huge, GetSysColorBrush(COLOR_3DFACE)), 1);
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 20; ++x) {
-            const bool inside = x >= 5 && x < 12 && y >= 2 && y < 8;
-            EXPECT_EQ(surface->pixels[y * 20 + x], inside ? 0x00D6D8DEu : 0u) << x << "," << y;
-        }
+    expectOnlyClip(0x00D6D8DEu);
     ASSERT_EQ(dirty.size(), 3u);
     EXPECT_TRUE(EqualRect(&dirty[2], std::vector<RECT>{{5, 2, 12, 8}}.data()));
     RECT one{0, 0, 1, 1};

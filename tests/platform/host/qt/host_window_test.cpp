@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -126,19 +125,14 @@ void RunFor(int ms) {
     RunUntil([] { return false; }, ms);
 }
 
-void SendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons) {
-    QMouseEvent event(type, QPointF(at), QPointF(w->mapToGlobal(at)), button, buttons, Qt::NoModifier);
-    QApplication::sendEvent(w, &event);
-}
-
 // Through the window rather than the widget: the test library hands the event to the
 // windowing system interface in device pixels, which on a scaled screen are not the
 // skin's pixels, and the toolkit maps it back as it does a real pointer's.
-void SendNativeMouse(QWidget* w, QEvent::Type type, QPoint at) {
+void SendNativeMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
     QWindow* window = w->windowHandle();
     if (type == QEvent::MouseMove) QTest::mouseMove(window, at);
-    if (type == QEvent::MouseButtonPress) QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, at);
-    if (type == QEvent::MouseButtonRelease) QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, at);
+    if (type == QEvent::MouseButtonPress) QTest::mousePress(window, button, Qt::NoModifier, at);
+    if (type == QEvent::MouseButtonRelease) QTest::mouseRelease(window, button, Qt::NoModifier, at);
 }
 
 void Fill(HWND window, RECT r, COLORREF colour) {
@@ -414,7 +408,7 @@ TEST_F(QtHostWindowTest, AToolsTextAppearsAsATipWhenThePointerRestsInIt) {
     // The pointer rests in the tool, then the user opens the system menu before the tip
     // is due: the tip must not cover the menu.
     SendNativeMouse(widget, QEvent::MouseMove, QPoint(120, 25));
-    SendMouse(widget, QEvent::MouseButtonPress, QPoint(120, 25), Qt::RightButton, Qt::RightButton);
+    SendNativeMouse(widget, QEvent::MouseButtonPress, QPoint(120, 25), Qt::RightButton);
     QWidget* menu = QApplication::activePopupWidget();
     ASSERT_NE(menu, nullptr);
     RunFor(900);
@@ -470,7 +464,7 @@ TEST_F(QtHostWindowTest, TheSystemMenuOffersTheProgramsEntryAndClose) {
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, 16, "About the player...");
 
-    SendMouse(widget, QEvent::MouseButtonPress, QPoint(30, 30), Qt::RightButton, Qt::RightButton);
+    SendNativeMouse(widget, QEvent::MouseButtonPress, QPoint(30, 30), Qt::RightButton);
     auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_NE(popup, nullptr);
     QStringList texts;
