@@ -27,6 +27,16 @@ Levels LevelsAt(LoopbackDevice& dev, D3DVECTOR position, float minDistance = 1.0
     return {Rms(out, 2, 0, half, half), Rms(out, 2, 1, half, half)};
 }
 
+// Reads the listener, lets change() alter it, and writes it back at once.
+template <typename Change>
+bool ChangeListener(LoopbackDevice& dev, Change change) {
+    DS3DLISTENER l{};
+    l.dwSize = sizeof l;
+    if (dev.listener->GetAllParameters(&l) != DS_OK) return false;
+    change(l);
+    return dev.listener->SetAllParameters(&l, DS3D_IMMEDIATE) == DS_OK;
+}
+
 TEST(SpatialRender, SideSourcesAreLouderInTheirEarAndAheadIsBalanced) {
     LoopbackDevice dev;
     const Levels right = LevelsAt(dev, {3, 0, 0});
@@ -61,11 +71,7 @@ TEST(SpatialRender, DoublingTheDistanceCostsSixDecibelsUntilTheMaximumDistance) 
 
 TEST(SpatialRender, ListenerRolloffScalesTheDistanceLoss) {
     LoopbackDevice dev;
-    DS3DLISTENER l{};
-    l.dwSize = sizeof l;
-    ASSERT_EQ(dev.listener->GetAllParameters(&l), DS_OK);
-    l.flRolloffFactor = 0.0f;
-    ASSERT_EQ(dev.listener->SetAllParameters(&l, DS3D_IMMEDIATE), DS_OK);
+    ASSERT_TRUE(ChangeListener(dev, [](DS3DLISTENER& l) { l.flRolloffFactor = 0.0f; }));
     const Levels near = LevelsAt(dev, {0, 0, 1});
     const Levels far = LevelsAt(dev, {0, 0, 10});
     EXPECT_NEAR(Decibels(far.left / near.left), 0.0, 0.3);
@@ -92,11 +98,7 @@ TEST(SpatialRender, ApproachingToneIsRaisedByTheDopplerRatio) {
 TEST(SpatialRender, DistanceFactorKeepsDopplerPhysical) {
     // Ten metres per unit: the same velocity in units is ten times faster in metres.
     LoopbackDevice dev;
-    DS3DLISTENER l{};
-    l.dwSize = sizeof l;
-    ASSERT_EQ(dev.listener->GetAllParameters(&l), DS_OK);
-    l.flDistanceFactor = 10.0f;
-    ASSERT_EQ(dev.listener->SetAllParameters(&l, DS3D_IMMEDIATE), DS_OK);
+    ASSERT_TRUE(ChangeListener(dev, [](DS3DLISTENER& l) { l.flDistanceFactor = 10.0f; }));
     IDirectSoundBuffer* b = dev.MakeBuffer(kMono16, Tone(kMono16, 1000.0, 1.0));
     ASSERT_NE(b, nullptr);
     LoopbackDevice::Place(b, {0, 0, 10}, {0, 0, -3.433f});
