@@ -15,8 +15,6 @@ namespace {
 constexpr const char* kSlotFiles[kSourceSlots] = {
     "3D_Loopy.wav", "3D_Drums.wav", "3D_Helicopter.wav", "3D_hi-hill.wav", "3D_Veltrix_Demo.wav", "",
 };
-constexpr int kRoomRegion = 28;
-constexpr int kSpriteRegion = 29;
 
 int PresetRowFor(int environment) {
     switch (environment) {
@@ -232,8 +230,8 @@ void CDemoDlg::ApplyManualPosition() {
     CCsGuard hold(&m_csLock);
     RECT s{0, 0, 0, 0};
     RECT r{0, 0, 0, 0};
-    m_skin.GetRegionRect(kSpriteRegion, &s);
-    m_skin.GetRegionRect(kRoomRegion, &r);
+    m_skin.GetRegionRect(skin_region::kSprite, &s);
+    m_skin.GetRegionRect(skin_region::kRoom, &r);
     const int cxS = (s.left + s.right) / 2;
     const int cyS = (s.top + s.bottom) / 2;
     const int cxR = (r.left + r.right) / 2;

@@ -11,11 +11,6 @@ const char kTitleToolText[] = "Kestrav Ambiora Demo Program Ver 002";
 
 namespace {
 
-constexpr int kRegionPanel = 1;
-constexpr int kRegionPad = 24;
-constexpr int kRegionExit = 31;
-constexpr int kRegionTitle = 36;
-constexpr int kRegionWindow = 37;
 constexpr UINT kAboutCommand = 16;
 constexpr UINT_PTR kTitleToolId = 1001;
 constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE;
@@ -112,7 +107,7 @@ BOOL CDemoDlg::OnInitDialog() {
 int CDemoDlg::SizeToSkin() {
     m_skin.Load();
     RECT skin{0, 0, 0, 0};
-    if (!m_skin.GetRegionRect(kRegionWindow, &skin)) return 0;
+    if (!m_skin.GetRegionRect(skin_region::kWindow, &skin)) return 0;
     CRect client;
     CRect window;
     GetClientRect(&client);
@@ -125,12 +120,12 @@ int CDemoDlg::SizeToSkin() {
 
 int CDemoDlg::CreatePanels() {
     RECT r{0, 0, 0, 0};
-    if (!m_skin.GetRegionRect(kRegionPad, &r)) return 0;
+    if (!m_skin.GetRegionRect(skin_region::kPad, &r)) return 0;
     m_pad.Init(6, kPadRegions, &m_skin, this, r.left, r.top);
     m_pad.Create(nullptr, nullptr, kChildStyle, r, this, kIdPositionPad);
     m_pad.PostMessage(kMsgNotify, kNotifyPathMode, m_nPathMode == 0 ? 1 : 0);
 
-    if (!m_skin.GetRegionRect(kRegionPanel, &r)) return 0;
+    if (!m_skin.GetRegionRect(skin_region::kPanel, &r)) return 0;
     auto* panel = new CControlPanel;
     panel->Init(23, kPanelRegions, &m_skin, this, r.left, r.top);
     panel->Create(nullptr, nullptr, kChildStyle, r, this, kIdControlPanel);
@@ -148,7 +143,7 @@ int CDemoDlg::CreateToolTip() {
     m_pToolTip = new CToolTipCtrl;
     m_pToolTip->Create(this, TTS_ALWAYSTIP);
     RECT title{0, 0, 0, 0};
-    if (m_skin.GetRegionRect(kRegionTitle, &title)) m_pToolTip->AddTool(this, kTitleToolText, &title, kTitleToolId);
+    if (m_skin.GetRegionRect(skin_region::kTitle, &title)) m_pToolTip->AddTool(this, kTitleToolText, &title, kTitleToolId);
     m_pToolTip->Activate(TRUE);
     return 1;
 }
@@ -179,14 +174,14 @@ void CDemoDlg::OnPaint() {
         return;
     }
     CPaintDC dc(this);
-    m_skin.Draw(dc, kRegionWindow, 0, 0);
+    m_skin.Draw(dc, skin_region::kWindow, 0, 0);
 }
 
 HCURSOR CDemoDlg::OnQueryDragIcon() { return m_hIcon; }
 
 void CDemoDlg::OnLButtonDown(UINT flags, CPoint point) {
     // Seen here while the auto-demo holds the capture: the exit region still ends it.
-    if (m_skin.HitTest(kRegionExit, point.x, point.y)) EndDialog(0);
+    if (m_skin.HitTest(skin_region::kExit, point.x, point.y)) EndDialog(0);
     CDialog::OnLButtonDown(flags, point);
 }
 

@@ -2,14 +2,13 @@
 
 #include <cstring>
 
+#include "skin/skin_layout.h"
+
 namespace {
 
-constexpr int kRegionCustomList = 8;
 constexpr int kListHeightFactor = 10;   // the drop-down part holds about ten rows
 constexpr int kDroppedWidthFactor = 15;
 constexpr DWORD kComboStyle = WS_CHILD | WS_VISIBLE | CBS_AUTOHSCROLL | CBS_DROPDOWNLIST;
-constexpr int kStateSelected = 0;
-constexpr int kStateNormal = 1;
 
 struct ToolTipEntry {
     int region;
@@ -58,7 +57,7 @@ int CControlPanel::OnCreate(CREATESTRUCTA* cs) {
 
 void CControlPanel::CreateCustomList() {
     RECT r{0, 0, 0, 0};
-    if (!m_pSkin || !m_pSkin->GetRegionRect(kRegionCustomList, &r)) return;
+    if (!m_pSkin || !m_pSkin->GetRegionRect(skin_region::kCustomList, &r)) return;
     OffsetRect(&r, -m_xOffset, -m_yOffset);
     const int h = r.bottom - r.top;
     r.bottom = r.top + kListHeightFactor * h;

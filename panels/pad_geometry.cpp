@@ -1,14 +1,6 @@
 #include "panels/position_pad.h"
 
-namespace {
-
-constexpr int kIndicator = 26;
-constexpr int kImageHeadphones = 32;
-constexpr int kImageStereo = 33;
-constexpr int kImageFour = 34;
-constexpr int kImageSix = 35;
-
-}  // namespace
+#include "skin/skin_layout.h"
 
 RECT ComputeSpriteRect(const RECT& room, const RECT& sprite, float x, float y, float z) {
     const int w = sprite.right - sprite.left;
@@ -42,11 +34,11 @@ RECT ComputeSpriteRect(const RECT& room, const RECT& sprite, float x, float y, f
 
 int SpeakerImageRegion(DWORD speakerConfig) {
     switch (DSSPEAKER_CONFIG(speakerConfig)) {
-    case DSSPEAKER_HEADPHONE: return kImageHeadphones;
-    case DSSPEAKER_STEREO: return kImageStereo;
+    case DSSPEAKER_HEADPHONE: return skin_region::kImageHeadphones;
+    case DSSPEAKER_STEREO: return skin_region::kImageStereo;
     case DSSPEAKER_QUAD:
-    case DSSPEAKER_SURROUND: return kImageFour;
-    case DSSPEAKER_5POINT1: return kImageSix;
-    default: return kIndicator;
+    case DSSPEAKER_SURROUND: return skin_region::kImageFour;
+    case DSSPEAKER_5POINT1: return skin_region::kImageSix;
+    default: return skin_region::kIndicator;
     }
 }

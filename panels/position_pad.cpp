@@ -1,16 +1,7 @@
 #include "panels/position_pad.h"
 
 #include "app/messages.h"
-
-namespace {
-
-constexpr int kPadRegion = 24;
-constexpr int kRoomRegion = 28;
-constexpr int kSpriteRegion = 29;
-constexpr int kMaskRegion = 30;
-constexpr int kExitRegion = 31;
-
-}  // namespace
+#include "skin/skin_layout.h"
 
 CPositionPad::CPositionPad()
     : m_rcSprite{0, 0, 0, 0},
@@ -32,14 +23,14 @@ CPositionPad::~CPositionPad() {
 int CPositionPad::OnCreate(CREATESTRUCTA* cs) {
     if (CWnd::OnCreate(cs) == -1) return -1;
 
-    GetRegionRect(kRoomRegion, &m_rcRoom);
-    GetRegionRect(kSpriteRegion, &m_rcSprite);
+    GetRegionRect(skin_region::kRoom, &m_rcRoom);
+    GetRegionRect(skin_region::kSprite, &m_rcSprite);
     m_rcLastSprite = m_rcSprite;
 
     HWND desktop = GetDesktopWindow();
     HDC screen = GetDC(desktop);
     RECT pad{0, 0, 0, 0};
-    if (GetRegionRect(kPadRegion, &pad)) {
+    if (GetRegionRect(skin_region::kPad, &pad)) {
         m_hdcBack = CreateCompatibleDC(screen);
         m_hbmBack = CreateCompatibleBitmap(screen, pad.right - pad.left, pad.bottom - pad.top);
         SelectObject(m_hdcBack, m_hbmBack);
@@ -88,21 +79,21 @@ void CPositionPad::MoveSprite(const RECT& r) {
 
     RECT u;
     UnionRect(&u, &m_rcLastSprite, &r);
-    if (!IsRectEmpty(&m_rcLastSprite)) m_pSkin->DrawClipped(m_hdcBack, kRoomRegion, &u, m_xOffset, m_yOffset);
-    m_pSkin->DrawSprite(m_hdcBack, kSpriteRegion, kMaskRegion, &r, &m_rcSprite, m_xOffset, m_yOffset);
+    if (!IsRectEmpty(&m_rcLastSprite)) m_pSkin->DrawClipped(m_hdcBack, skin_region::kRoom, &u, m_xOffset, m_yOffset);
+    m_pSkin->DrawSprite(m_hdcBack, skin_region::kSprite, skin_region::kMask, &r, &m_rcSprite, m_xOffset, m_yOffset);
 
     OffsetRect(&u, -m_xOffset, -m_yOffset);
     if (dc && m_hdcBack)
         BitBlt(dc, u.left, u.top, u.right - u.left, u.bottom - u.top, m_hdcBack, u.left, u.top, SRCCOPY);
     if (dc) ReleaseDC(m_hWnd, dc);
 
-    SetRegionRect(kSpriteRegion, r);
+    SetRegionRect(skin_region::kSprite, r);
     m_rcLastSprite = r;
 }
 
 void CPositionPad::OnLButtonDown(UINT flags, CPoint point) {
     int hit = 0;
-    if (HitTest(point.x, point.y, &hit) && hit == kExitRegion) {
+    if (HitTest(point.x, point.y, &hit) && hit == skin_region::kExit) {
         if (m_pOwner) m_pOwner->PostMessage(kMsgPanelCommand, kCmdExit, 0);
         return;
     }
@@ -111,7 +102,7 @@ void CPositionPad::OnLButtonDown(UINT flags, CPoint point) {
         const int sy = point.y + m_yOffset;
         RECT sprite;
         std::unique_lock<std::recursive_mutex> hold(m_drawLock);
-        if (m_pSkin->HitTest(kSpriteRegion, sx, sy) && m_pSkin->GetRegionRect(kSpriteRegion, &sprite)) {
+        if (m_pSkin->HitTest(skin_region::kSprite, sx, sy) && m_pSkin->GetRegionRect(skin_region::kSprite, &sprite)) {
             m_ptGrab = POINT{sx - sprite.left, sy - sprite.top};
             m_rcGrab = sprite;
             m_bDragging = 1;

@@ -1,20 +1,10 @@
 #include "panels/position_pad.h"
+
 #include "platform/kernel/module.h"
+#include "skin/skin_layout.h"
 
 IDirectSound* g_pSpeakerProbe = nullptr;
 HMODULE g_hProbeLibrary = nullptr;
-
-namespace {
-
-constexpr int kIndicatorBackground = 25;
-constexpr int kIndicator = 26;
-constexpr int kBadge = 27;
-constexpr int kImageFour = 34;
-constexpr int kImageSix = 35;
-constexpr int kStateNormal = 1;
-constexpr int kStateHidden = 4;
-
-}  // namespace
 
 BOOL CPositionPad::OpenSpeakerProbe() {
     if (g_pSpeakerProbe) return 1;
@@ -63,22 +53,22 @@ void CPositionPad::ShowSpeakerConfig(DWORD config) {
     const int image = SpeakerImageRegion(config);
 
     HDC dc = m_hWnd ? GetDC(m_hWnd) : nullptr;
-    DrawRegion(dc, kIndicatorBackground);
+    DrawRegion(dc, skin_region::kIndicatorBackground);
 
     RECT chosen{0, 0, 0, 0};
     RECT indicator{0, 0, 0, 0};
     GetRegionRect(image, &chosen);
-    GetRegionRect(kIndicator, &indicator);
-    CopyStateSources(kIndicator, image);
-    SetRegionRect(kIndicator, RECT{indicator.left, indicator.top, indicator.left + (chosen.right - chosen.left),
+    GetRegionRect(skin_region::kIndicator, &indicator);
+    CopyStateSources(skin_region::kIndicator, image);
+    SetRegionRect(skin_region::kIndicator, RECT{indicator.left, indicator.top, indicator.left + (chosen.right - chosen.left),
                                    indicator.bottom});
-    DrawRegion(dc, kIndicator);
+    DrawRegion(dc, skin_region::kIndicator);
 
-    if (image == kImageFour || image == kImageSix) {
-        SetState(kBadge, kStateNormal);
-        DrawRegion(dc, kBadge);
+    if (image == skin_region::kImageFour || image == skin_region::kImageSix) {
+        SetState(skin_region::kBadge, kStateNormal);
+        DrawRegion(dc, skin_region::kBadge);
     } else {
-        SetState(kBadge, kStateHidden);
+        SetState(skin_region::kBadge, kStateHidden);
     }
     if (dc) ReleaseDC(m_hWnd, dc);
 }

@@ -8,7 +8,6 @@
 namespace {
 
 constexpr int kImageStates = 3;  // states 0, 1, 2 have images; 3 and 4 draw nothing
-constexpr int kHiddenState = 4;
 
 bool Below(int value, int limit) { return static_cast<unsigned>(value) < static_cast<unsigned>(limit); }
 
@@ -79,7 +78,7 @@ void CSkin::Allocate() {
         m_ppnStateBitmap = new int*[m_nRegions];
         m_pprcStateSource = new RECT*[m_nRegions];
         for (int i = 0; i < m_nRegions; ++i) {
-            m_pnState[i] = kHiddenState;
+            m_pnState[i] = kStateHidden;
             m_ppnStateBitmap[i] = new int[kImageStates];
             m_pprcStateSource[i] = new RECT[kImageStates]();
             for (int s = 0; s < kImageStates; ++s) m_ppnStateBitmap[i][s] = m_nBitmaps + 1;
@@ -100,7 +99,7 @@ void CSkin::SetStateSource(int region, int state, int bitmap, int left, int top,
 }
 
 void CSkin::SetState(int region, int state) {
-    if (!Below(region, m_nRegions) || !Below(state, kHiddenState + 1) || !m_pnState) return;
+    if (!Below(region, m_nRegions) || !Below(state, kStateHidden + 1) || !m_pnState) return;
     m_pnState[region] = state;
 }
 

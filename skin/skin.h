@@ -4,6 +4,11 @@
 
 #include "platform/gdi/wingdi.h"
 
+// Region states: 0 and 1 are the selected and normal images; a hidden region draws nothing.
+constexpr int kStateSelected = 0;
+constexpr int kStateNormal = 1;
+constexpr int kStateHidden = 4;
+
 class CSkin {
 public:
     CSkin();

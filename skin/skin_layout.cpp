@@ -6,8 +6,6 @@ namespace {
 constexpr int kMainBitmap = 0;   // IDB_MAIN
 constexpr int kPanelBitmap = 1;  // IDB_PANEL
 constexpr int kSheetBitmap = 2;  // IDB_SHEET
-constexpr int kNormal = 1;
-constexpr int kSelected = 0;
 
 struct Area {
     int region;
@@ -66,9 +64,6 @@ constexpr PadArea kSpeakerImages[] = {
     {35, {329, 125, 456, 149}, {330, 126, 458, 149}},
 };
 
-constexpr int kTitleRegion = 36;
-constexpr int kWindowRegion = 37;
-constexpr int kSpriteRegion = 29;
 
 }  // namespace
 
@@ -83,32 +78,32 @@ int CSkinLayout::Load() {
     LoadSkinBitmap(kPanelBitmap, IDB_PANEL);
     LoadSkinBitmap(kSheetBitmap, IDB_SHEET);
 
-    SetRegion(kWindowRegion, kNormal, 0, 0, 640, 455);
-    SetStateSource(kWindowRegion, kNormal, kMainBitmap, 0, 0, 640, 455);
-    SetRegion(kTitleRegion, kNormal, 7, 7, 631, 43);
-    SetStateSource(kTitleRegion, kNormal, kMainBitmap, 7, 7, 631, 43);
+    SetRegion(skin_region::kWindow, kStateNormal, 0, 0, 640, 455);
+    SetStateSource(skin_region::kWindow, kStateNormal, kMainBitmap, 0, 0, 640, 455);
+    SetRegion(skin_region::kTitle, kStateNormal, 7, 7, 631, 43);
+    SetStateSource(skin_region::kTitle, kStateNormal, kMainBitmap, 7, 7, 631, 43);
 
     LoadPanelRegions();
     LoadPadRegions();
 
     RECT sprite;
-    GetRegionRect(kSpriteRegion, &sprite);
+    GetRegionRect(skin_region::kSprite, &sprite);
     CreateWorkSurface(sprite.left, sprite.top, sprite.right, sprite.bottom);
     return 1;
 }
 
 void CSkinLayout::LoadPanelRegions() {
-    for (const Area& a : kPanelDest) SetRegion(a.region, kNormal, a.rect.left, a.rect.top, a.rect.right, a.rect.bottom);
+    for (const Area& a : kPanelDest) SetRegion(a.region, kStateNormal, a.rect.left, a.rect.top, a.rect.right, a.rect.bottom);
     for (const Area& a : kPanelNormal)
-        SetStateSource(a.region, kNormal, kPanelBitmap, a.rect.left, a.rect.top, a.rect.right, a.rect.bottom);
+        SetStateSource(a.region, kStateNormal, kPanelBitmap, a.rect.left, a.rect.top, a.rect.right, a.rect.bottom);
     for (const Area& a : kPanelSelected)
-        SetStateSource(a.region, kSelected, kSheetBitmap, a.rect.left, a.rect.top, a.rect.right, a.rect.bottom);
+        SetStateSource(a.region, kStateSelected, kSheetBitmap, a.rect.left, a.rect.top, a.rect.right, a.rect.bottom);
 }
 
 void CSkinLayout::LoadPadRegions() {
     auto load = [this](const PadArea& a) {
-        SetRegion(a.region, kNormal, a.dest.left, a.dest.top, a.dest.right, a.dest.bottom);
-        SetStateSource(a.region, kNormal, kSheetBitmap, a.image.left, a.image.top, a.image.right, a.image.bottom);
+        SetRegion(a.region, kStateNormal, a.dest.left, a.dest.top, a.dest.right, a.dest.bottom);
+        SetStateSource(a.region, kStateNormal, kSheetBitmap, a.image.left, a.image.top, a.image.right, a.image.bottom);
     };
     for (const PadArea& a : kPad) load(a);
     for (const PadArea& a : kSpeakerImages) load(a);
