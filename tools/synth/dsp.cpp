@@ -22,40 +22,31 @@ Coefficients Prewarp(double rate, double hz, double q) {
 }
 }  // namespace
 
+Biquad Biquad::Normalised(double b0, double b1, double b2, double a0, double a1, double a2) {
+    Biquad f;
+    f.m_b0 = b0 / a0;
+    f.m_b1 = b1 / a0;
+    f.m_b2 = b2 / a0;
+    f.m_a1 = a1 / a0;
+    f.m_a2 = a2 / a0;
+    return f;
+}
+
 Biquad Biquad::LowPass(double rate, double hz, double q) {
     const Coefficients c = Prewarp(rate, hz, q);
-    const double a0 = 1.0 + c.alpha;
-    Biquad f;
-    f.m_b0 = (1.0 - c.cosw) / 2.0 / a0;
-    f.m_b1 = (1.0 - c.cosw) / a0;
-    f.m_b2 = f.m_b0;
-    f.m_a1 = -2.0 * c.cosw / a0;
-    f.m_a2 = (1.0 - c.alpha) / a0;
-    return f;
+    return Normalised((1.0 - c.cosw) / 2.0, 1.0 - c.cosw, (1.0 - c.cosw) / 2.0, 1.0 + c.alpha, -2.0 * c.cosw,
+                      1.0 - c.alpha);
 }
 
 Biquad Biquad::HighPass(double rate, double hz, double q) {
     const Coefficients c = Prewarp(rate, hz, q);
-    const double a0 = 1.0 + c.alpha;
-    Biquad f;
-    f.m_b0 = (1.0 + c.cosw) / 2.0 / a0;
-    f.m_b1 = -(1.0 + c.cosw) / a0;
-    f.m_b2 = f.m_b0;
-    f.m_a1 = -2.0 * c.cosw / a0;
-    f.m_a2 = (1.0 - c.alpha) / a0;
-    return f;
+    return Normalised((1.0 + c.cosw) / 2.0, -(1.0 + c.cosw), (1.0 + c.cosw) / 2.0, 1.0 + c.alpha, -2.0 * c.cosw,
+                      1.0 - c.alpha);
 }
 
 Biquad Biquad::BandPass(double rate, double hz, double q) {
     const Coefficients c = Prewarp(rate, hz, q);
-    const double a0 = 1.0 + c.alpha;
-    Biquad f;
-    f.m_b0 = c.alpha / a0;
-    f.m_b1 = 0.0;
-    f.m_b2 = -c.alpha / a0;
-    f.m_a1 = -2.0 * c.cosw / a0;
-    f.m_a2 = (1.0 - c.alpha) / a0;
-    return f;
+    return Normalised(c.alpha, 0.0, -c.alpha, 1.0 + c.alpha, -2.0 * c.cosw, 1.0 - c.alpha);
 }
 
 float Biquad::Process(float x) {

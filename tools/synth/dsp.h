@@ -29,6 +29,9 @@ public:
     void Reset() { m_x1 = m_x2 = m_y1 = m_y2 = 0.0; }
 
 private:
+    // The filter from its unnormalised coefficients (a0 divides all of them).
+    static Biquad Normalised(double b0, double b1, double b2, double a0, double a1, double a2);
+
     double m_b0 = 1, m_b1 = 0, m_b2 = 0, m_a1 = 0, m_a2 = 0;
     double m_x1 = 0, m_x2 = 0, m_y1 = 0, m_y2 = 0;
 };
