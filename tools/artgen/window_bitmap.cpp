@@ -13,14 +13,21 @@ namespace {
 
 using namespace theme;
 
-void DrawLogo(QPainter& p, QPointF c) {
+// A head inside the orbit of a glowing source; the icon draws it a little rounder.
+struct LogoShape {
+    double orbitHeight, headSize;
+    QPointF glowOffset;
+    double glowRadius;
+};
+
+void DrawLogo(QPainter& p, QPointF c, const LogoShape& s) {
     p.setPen(QPen(kAccent, 1.6));
     p.setBrush(Qt::NoBrush);
-    p.drawEllipse(c, 12.5, 6.0);
-    DrawHead(p, c, 6);
+    p.drawEllipse(c, 12.5, s.orbitHeight);
+    DrawHead(p, c, s.headSize);
     p.setPen(Qt::NoPen);
     p.setBrush(kGlow);
-    p.drawEllipse(QPointF(c.x() + 9.5, c.y() + 3.9), 2.6, 2.6);
+    p.drawEllipse(c + s.glowOffset, s.glowRadius, s.glowRadius);
 }
 
 }  // namespace
@@ -40,7 +47,7 @@ QImage PaintMainWindow() {
     p.setPen(QPen(kFrame, 1.0));
     p.setBrush(band);
     p.drawRoundedRect(title, 8, 8);
-    DrawLogo(p, QPointF(title.left() + 24, title.center().y()));
+    DrawLogo(p, QPointF(title.left() + 24, title.center().y()), LogoShape{6.0, 6, QPointF(9.5, 3.9), 2.6});
     p.setFont(Font(18, true));
     p.setPen(kLit);
     const QRectF name(title.left() + 46, title.top(), 200, title.height());
@@ -71,13 +78,7 @@ QImage PaintAppIcon() {
     p.setBrush(tile);
     p.drawRoundedRect(QRectF(0.5, 0.5, 31, 31), 6, 6);
     const QPointF c(16, 17);
-    p.setPen(QPen(kAccent, 1.6));
-    p.setBrush(Qt::NoBrush);
-    p.drawEllipse(c, 12.5, 6.5);
-    DrawHead(p, c, 5.5);
-    p.setPen(Qt::NoPen);
-    p.setBrush(kGlow);
-    p.drawEllipse(QPointF(c.x() + 8.5, c.y() + 5.0), 3.0, 3.0);
+    DrawLogo(p, c, LogoShape{6.5, 5.5, QPointF(8.5, 5.0), 3.0});
     p.setBrush(kGlowHot);
     p.drawEllipse(QPointF(c.x() + 7.9, c.y() + 4.4), 1.2, 1.2);
     return image;
