@@ -7,6 +7,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   qt6-base-dev libgl-dev
   libopenal-dev libopenal1
+  libpulse-dev pulseaudio pulseaudio-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   xvfb xauth
