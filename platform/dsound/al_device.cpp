@@ -1,9 +1,11 @@
 #include "platform/dsound/al_device.h"
 
 #include <algorithm>
+#include <string>
 #include <thread>
 
 #include "platform/dsound/dsound.h"
+#include "platform/dsound/server_output.h"
 
 namespace dsound_detail {
 namespace {
@@ -36,6 +38,8 @@ OutputRegistry& Registry() {
 // the output plays what was mixed a few updates later.
 constexpr auto kExitWaitLimit = std::chrono::milliseconds(150);
 constexpr auto kExitPoll = std::chrono::milliseconds(2);
+// A server that could not tell what the output is gets asked again after this long.
+constexpr auto kServerRetry = std::chrono::seconds(5);
 // OpenAL Soft's own default: 1024 frames at 44.1 kHz.
 constexpr double kDefaultUpdateSeconds = 1024.0 / 44100.0;
 
@@ -55,6 +59,27 @@ DWORD SpeakersFromChannels(ALCint channels) {
         case ALC_7POINT1_SOFT: return DSSPEAKER_7POINT1;
         default: return DSSPEAKER_STEREO;
     }
+}
+
+DWORD SpeakersFromChannelCount(int count) {
+    switch (count) {
+        case 1: return DSSPEAKER_MONO;
+        case 4: return DSSPEAKER_QUAD;
+        // 5.0 is 5.1 without its low-frequency channel.
+        case 5:
+        case 6: return DSSPEAKER_5POINT1;
+        case 7:
+        case 8: return DSSPEAKER_7POINT1;
+        default: return DSSPEAKER_STEREO;
+    }
+}
+
+// OpenAL Soft's back ends that write a file or nothing at all have no server behind them.
+bool PlaysThroughASoundServer(ALCdevice* device) {
+    const ALCchar* name = alcGetString(device, ALC_DEVICE_SPECIFIER);
+    if (!name) return true;
+    const std::string specifier(name);
+    return specifier != "No Output" && specifier != "Wave File Writer";
 }
 
 int ChannelCount(ALCint channels) {
@@ -141,6 +166,7 @@ bool AlDevice::Open() {
     }
     ++m_generation;
     m_speakers.reset();
+    m_nextServerQuery = {};
     m_openedAt = std::chrono::steady_clock::now();
     m_renderedFrames = 0;
     return true;
@@ -187,7 +213,7 @@ std::vector<ALCint> AlDevice::ContextAttributes() const {
     return attributes;
 }
 
-DWORD AlDevice::QuerySpeakerConfig() {
+std::optional<DWORD> AlDevice::QuerySpeakerConfig() {
     if (alcIsExtensionPresent(m_device, "ALC_SOFT_HRTF") == ALC_TRUE) {
         ALCint status = ALC_HRTF_DISABLED_SOFT;
         alcGetIntegerv(m_device, ALC_HRTF_STATUS_SOFT, 1, &status);
@@ -203,16 +229,25 @@ DWORD AlDevice::QuerySpeakerConfig() {
         if (mode != dsound_al::kAnySoft) return SpeakersFromChannels(mode);
     }
     if (IsLoopback()) return SpeakersFromChannels(m_loopback.channels);
-    // Older libraries report the layout only of loopback devices; an ordinary device then
-    // counts as stereo, OpenAL Soft's own default layout.
-    return DSSPEAKER_STEREO;
+    // Older libraries report the layout only of loopback devices. The sound server knows
+    // what our stream carries (OpenAL Soft takes the sink's layout) and where it goes.
+    if (!PlaysThroughASoundServer(m_device)) return DSSPEAKER_STEREO;
+    if (const std::optional<ServerOutput> server = QueryServerOutput())
+        return server->headphones ? DSSPEAKER_HEADPHONE : SpeakersFromChannelCount(server->channels);
+    return std::nullopt;
 }
 
 DWORD AlDevice::SpeakerConfig() {
     if (!IsConnected()) return DSSPEAKER_STEREO;
     // The layout is fixed when the output opens, so it is asked for once per output.
-    if (!m_speakers) m_speakers = QuerySpeakerConfig();
-    return *m_speakers;
+    if (m_speakers) return *m_speakers;
+    const auto now = std::chrono::steady_clock::now();
+    if (now < m_nextServerQuery) return DSSPEAKER_STEREO;
+    m_speakers = QuerySpeakerConfig();
+    if (m_speakers) return *m_speakers;
+    // Without an answer, stereo is OpenAL Soft's own default layout.
+    m_nextServerQuery = now + kServerRetry;
+    return DSSPEAKER_STEREO;
 }
 
 double AlDevice::Now() const {

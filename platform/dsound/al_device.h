@@ -77,7 +77,8 @@ private:
     bool Open();
     void Close();
     std::vector<ALCint> ContextAttributes() const;
-    DWORD QuerySpeakerConfig();
+    // The output's layout, or nothing when no one could tell.
+    std::optional<DWORD> QuerySpeakerConfig();
     double UpdateSeconds() const;
 
     std::recursive_mutex m_mutex;
@@ -88,6 +89,7 @@ private:
     bool m_simulatedLost = false;
     VoiceTails m_tails;
     std::optional<DWORD> m_speakers;  // of the current generation
+    std::chrono::steady_clock::time_point m_nextServerQuery;
     std::chrono::steady_clock::time_point m_openedAt;
     std::size_t m_renderedFrames = 0;
 };
