@@ -1,12 +1,13 @@
-# The two commands a user needs are `make run` and `make test`; the rest serve developers.
+# A user needs `make run`, `make test` and `make install`; the rest serve developers.
 # Every target installs what is missing first (tools/bootstrap.sh does nothing when all is there).
 
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD       ?= build
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
+PREFIX      ?= $(HOME)/.local
 
-.PHONY: all bootstrap build run test bench sanitize fuzz screenshot clean
+.PHONY: all bootstrap build run test install uninstall bench sanitize fuzz screenshot clean
 
 all: build
 
@@ -22,6 +23,16 @@ run: build
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# A desktop application for this user, no root needed: the installed folder is the user's.
+install: build
+	@cmake --install $(BUILD) --prefix "$(PREFIX)"
+	@case ":$$PATH:" in *":$(PREFIX)/bin:"*) ;; \
+	  *) echo "Add $(PREFIX)/bin to your PATH to start the player as zor3dplayer." ;; esac
+
+uninstall: bootstrap
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+	@cmake -DCMAKE_INSTALL_PREFIX="$(PREFIX)" -P $(BUILD)/desktop/uninstall.cmake
 
 bench: bootstrap
 	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DZOR_BENCH=ON -DZOR_TESTS=OFF >/dev/null

@@ -16,6 +16,7 @@ echo "No display found: running the bundled auto-demo headless."
 conf=$(mktemp)
 trap 'rm -f "$conf"' EXIT
 wav=$(cd "$build" && pwd)/demo.wav
-printf '[general]\ndrivers=wave\n[wave]\nfile=%s\n' "$wav" > "$conf"
+# HRTF makes the file binaural: on headphones the source is heard around the head.
+printf '[general]\ndrivers=wave\nfrequency=44100\nhrtf=true\n[wave]\nfile=%s\n' "$wav" > "$conf"
 QT_QPA_PLATFORM=offscreen ALSOFT_CONF="$conf" ALSOFT_DRIVERS=wave "$exe" AutoDemo.ini
 echo "The rendered sound is in $wav"

@@ -1,23 +1,47 @@
 #include "platform/dsound/al_device.h"
 
-#include <atomic>
-#include <cstdint>
+#include <algorithm>
+#include <string>
+#include <thread>
 
 #include "platform/dsound/dsound.h"
+#include "platform/dsound/server_output.h"
 
 namespace dsound_detail {
 namespace {
 
-std::mutex g_registryMutex;
-LoopbackSettings g_loopback;
-std::weak_ptr<AlDevice> g_shared;
-std::weak_ptr<AlDevice> g_mostRecent;
+// The output lives here from its first use to the end of the process. Destroyed at exit,
+// after the program's own code has finished, and before OpenAL's library goes.
+struct OutputRegistry {
+    std::mutex mutex;
+    LoopbackSettings loopback;
+    std::shared_ptr<AlDevice> output;
 
-// What the output looked like when a context last existed. A device without a context
-// has not been configured yet, so it cannot tell whether HRTF will run; asking would
-// mean starting the mixer. The probe reads this instead while nothing plays.
-constexpr std::int64_t kUnknownSpeakers = -1;
-std::atomic<std::int64_t> g_lastSpeakerConfig{kUnknownSpeakers};
+    ~OutputRegistry() {
+        std::shared_ptr<AlDevice> last;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            last = std::move(output);
+        }
+        if (!last) return;
+        std::lock_guard<std::recursive_mutex> deviceLock(last->Mutex());
+        last->FinishForExit();
+    }
+};
+
+OutputRegistry& Registry() {
+    static OutputRegistry registry;
+    return registry;
+}
+
+// How long the end of the process may wait for fades to be heard: they take 10 ms, and
+// the output plays what was mixed a few updates later.
+constexpr auto kExitWaitLimit = std::chrono::milliseconds(150);
+constexpr auto kExitPoll = std::chrono::milliseconds(2);
+// A server that could not tell what the output is gets asked again after this long.
+constexpr auto kServerRetry = std::chrono::seconds(5);
+// OpenAL Soft's own default: 1024 frames at 44.1 kHz.
+constexpr double kDefaultUpdateSeconds = 1024.0 / 44100.0;
 
 bool SameLoopback(const LoopbackSettings& a, const LoopbackSettings& b) {
     return a.sampleRate == b.sampleRate && a.channels == b.channels && a.hrtf == b.hrtf;
@@ -35,6 +59,27 @@ DWORD SpeakersFromChannels(ALCint channels) {
         case ALC_7POINT1_SOFT: return DSSPEAKER_7POINT1;
         default: return DSSPEAKER_STEREO;
     }
+}
+
+DWORD SpeakersFromChannelCount(int count) {
+    switch (count) {
+        case 1: return DSSPEAKER_MONO;
+        case 4: return DSSPEAKER_QUAD;
+        // 5.0 is 5.1 without its low-frequency channel.
+        case 5:
+        case 6: return DSSPEAKER_5POINT1;
+        case 7:
+        case 8: return DSSPEAKER_7POINT1;
+        default: return DSSPEAKER_STEREO;
+    }
+}
+
+// OpenAL Soft's back ends that write a file or nothing at all have no server behind them.
+bool PlaysThroughASoundServer(ALCdevice* device) {
+    const ALCchar* name = alcGetString(device, ALC_DEVICE_SPECIFIER);
+    if (!name) return true;
+    const std::string specifier(name);
+    return specifier != "No Output" && specifier != "Wave File Writer";
 }
 
 int ChannelCount(ALCint channels) {
@@ -61,29 +106,41 @@ std::recursive_mutex& CurrentContextLock() {
 }  // namespace
 
 void SetLoopbackSettings(const LoopbackSettings& settings) {
-    std::lock_guard<std::mutex> lock(g_registryMutex);
-    g_loopback = settings;
+    OutputRegistry& r = Registry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    r.loopback = settings;
+    // A test that sets up its output starts with one that can be opened, whatever an
+    // earlier test simulated.
+    if (r.output) {
+        std::lock_guard<std::recursive_mutex> deviceLock(r.output->Mutex());
+        r.output->m_simulatedLost = false;
+    }
 }
 
 std::shared_ptr<AlDevice> AlDevice::Acquire() {
-    std::lock_guard<std::mutex> lock(g_registryMutex);
-    if (auto live = g_shared.lock()) {
-        std::lock_guard<std::recursive_mutex> deviceLock(live->Mutex());
-        if (SameLoopback(live->m_loopback, g_loopback) && live->IsConnected()) return live;
+    OutputRegistry& r = Registry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    // Tests switch between loopback and real outputs; the old one stays with the objects
+    // made on it until they are released.
+    if (r.output && !SameLoopback(r.output->m_loopback, r.loopback)) r.output.reset();
+    if (r.output) {
+        std::lock_guard<std::recursive_mutex> deviceLock(r.output->Mutex());
+        if (r.output->Recover()) return r.output;
+        return nullptr;
     }
-    auto device = std::make_shared<AlDevice>(g_loopback);
+    auto device = std::make_shared<AlDevice>(r.loopback);
     {
         std::lock_guard<std::recursive_mutex> deviceLock(device->Mutex());
         if (!device->Open()) return nullptr;
     }
-    g_shared = device;
-    g_mostRecent = device;
+    r.output = device;
     return device;
 }
 
 std::shared_ptr<AlDevice> AlDevice::MostRecent() {
-    std::lock_guard<std::mutex> lock(g_registryMutex);
-    return g_mostRecent.lock();
+    OutputRegistry& r = Registry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    return r.output;
 }
 
 AlDevice::AlDevice(const LoopbackSettings& loopback) : m_loopback(loopback) {}
@@ -96,29 +153,41 @@ bool AlDevice::Open() {
     else
         m_device = alcOpenDevice(nullptr);
     if (!m_device) return false;
-    if (IsLoopback()) {
-        const ALCboolean supported = alcIsRenderFormatSupportedSOFT(m_device, m_loopback.sampleRate,
-                                                                    m_loopback.channels, ALC_FLOAT_SOFT);
-        if (!supported) {
-            Close();
-            return false;
-        }
+    if (IsLoopback() && !alcIsRenderFormatSupportedSOFT(m_device, m_loopback.sampleRate, m_loopback.channels,
+                                                        ALC_FLOAT_SOFT)) {
+        Close();
+        return false;
+    }
+    const std::vector<ALCint> attributes = ContextAttributes();
+    m_context = alcCreateContext(m_device, attributes.size() > 1 ? attributes.data() : nullptr);
+    if (!m_context) {
+        Close();
+        return false;
     }
     ++m_generation;
+    m_speakers.reset();
+    m_nextServerQuery = {};
+    m_openedAt = std::chrono::steady_clock::now();
+    m_renderedFrames = 0;
     return true;
 }
 
 void AlDevice::Close() {
+    if (m_context) {
+        if (ThreadLocalContextsAvailable() && alcGetThreadContext() == m_context) alcSetThreadContext(nullptr);
+        if (alcGetCurrentContext() == m_context) alcMakeContextCurrent(nullptr);
+        alcDestroyContext(m_context);
+        m_context = nullptr;
+    }
+    m_tails.Forget();
     if (!m_device) return;
-    // Closing takes every remaining context of this generation with it.
     alcCloseDevice(m_device);
     m_device = nullptr;
-    m_liveContexts = 0;
     ++m_generation;
 }
 
 bool AlDevice::IsConnected() {
-    if (!m_device || m_simulatedLost) return false;
+    if (!m_device || !m_context || m_simulatedLost) return false;
     if (alcIsExtensionPresent(m_device, "ALC_EXT_disconnect") != ALC_TRUE) return true;
     ALCint connected = ALC_TRUE;
     alcGetIntegerv(m_device, ALC_CONNECTED, 1, &connected);
@@ -128,8 +197,8 @@ bool AlDevice::IsConnected() {
 bool AlDevice::Recover() {
     if (IsConnected()) return true;
     if (m_simulatedLost) return false;
-    // This OpenAL Soft cannot reconnect a device in place, so a lost device is closed
-    // and the default output opened afresh; every context is then rebuilt by its owner.
+    // This OpenAL Soft cannot reconnect a device in place, so a lost output is closed and
+    // the default output opened afresh; the buffers rebuild their objects on Restore.
     Close();
     return Open();
 }
@@ -144,25 +213,7 @@ std::vector<ALCint> AlDevice::ContextAttributes() const {
     return attributes;
 }
 
-ALCcontext* AlDevice::CreateContext() {
-    if (!IsConnected()) return nullptr;
-    const std::vector<ALCint> attributes = ContextAttributes();
-    ALCcontext* context = alcCreateContext(m_device, attributes.size() > 1 ? attributes.data() : nullptr);
-    if (!context) return nullptr;
-    ++m_liveContexts;
-    g_lastSpeakerConfig.store(QuerySpeakerConfig());
-    return context;
-}
-
-void AlDevice::DestroyContext(ALCcontext* context, unsigned generation) {
-    if (!context || generation != m_generation || !m_device) return;
-    if (ThreadLocalContextsAvailable() && alcGetThreadContext() == context) alcSetThreadContext(nullptr);
-    if (alcGetCurrentContext() == context) alcMakeContextCurrent(nullptr);
-    alcDestroyContext(context);
-    --m_liveContexts;
-}
-
-DWORD AlDevice::QuerySpeakerConfig() {
+std::optional<DWORD> AlDevice::QuerySpeakerConfig() {
     if (alcIsExtensionPresent(m_device, "ALC_SOFT_HRTF") == ALC_TRUE) {
         ALCint status = ALC_HRTF_DISABLED_SOFT;
         alcGetIntegerv(m_device, ALC_HRTF_STATUS_SOFT, 1, &status);
@@ -177,37 +228,76 @@ DWORD AlDevice::QuerySpeakerConfig() {
         if (mode == dsound_al::kStereoBasicSoft || mode == dsound_al::kStereoUhjSoft) return DSSPEAKER_STEREO;
         if (mode != dsound_al::kAnySoft) return SpeakersFromChannels(mode);
     }
-    // Older libraries report the channel layout only for loopback devices; an ordinary
-    // device then counts as stereo, OpenAL Soft's own default layout.
     if (IsLoopback()) return SpeakersFromChannels(m_loopback.channels);
-    return DSSPEAKER_STEREO;
+    // Older libraries report the layout only of loopback devices. The sound server knows
+    // what our stream carries (OpenAL Soft takes the sink's layout) and where it goes.
+    if (!PlaysThroughASoundServer(m_device)) return DSSPEAKER_STEREO;
+    if (const std::optional<ServerOutput> server = QueryServerOutput())
+        return server->headphones ? DSSPEAKER_HEADPHONE : SpeakersFromChannelCount(server->channels);
+    return std::nullopt;
 }
 
 DWORD AlDevice::SpeakerConfig() {
-    if (!m_device) return DSSPEAKER_STEREO;
-    if (HasLiveContext()) return QuerySpeakerConfig();
-    const std::int64_t known = g_lastSpeakerConfig.load();
-    if (known != kUnknownSpeakers) return static_cast<DWORD>(known);
-    // Nothing has configured an output yet: do it once, briefly, to learn the answer.
-    ALCcontext* context = CreateContext();
-    const DWORD config = context ? QuerySpeakerConfig() : DSSPEAKER_STEREO;
-    DestroyContext(context, m_generation);
-    return config;
+    if (!IsConnected()) return DSSPEAKER_STEREO;
+    // The layout is fixed when the output opens, so it is asked for once per output.
+    if (m_speakers) return *m_speakers;
+    const auto now = std::chrono::steady_clock::now();
+    if (now < m_nextServerQuery) return DSSPEAKER_STEREO;
+    m_speakers = QuerySpeakerConfig();
+    if (m_speakers) return *m_speakers;
+    // Without an answer, stereo is OpenAL Soft's own default layout.
+    m_nextServerQuery = now + kServerRetry;
+    return DSSPEAKER_STEREO;
+}
+
+double AlDevice::Now() const {
+    if (IsLoopback()) return static_cast<double>(m_renderedFrames) / m_loopback.sampleRate;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - m_openedAt).count();
+}
+
+void AlDevice::Reap() {
+    if (!m_context || (!m_tails.RoomsRinging() && !m_tails.HasFades())) return;
+    ContextScope scope(m_context);
+    m_tails.Reap(Now());
+}
+
+double AlDevice::UpdateSeconds() const {
+    ALCint refresh = 0;
+    if (m_device) alcGetIntegerv(m_device, ALC_REFRESH, 1, &refresh);
+    return refresh > 0 ? 1.0 / refresh : kDefaultUpdateSeconds;
+}
+
+void AlDevice::FinishForExit() {
+    // A loopback output plays only what a test renders; there is nothing to wait for.
+    if (!m_context || IsLoopback() || !IsConnected()) return;
+    if (!m_tails.HasFades() && !m_tails.RoomsRinging()) return;
+    ContextScope scope(m_context);
+    const auto start = std::chrono::steady_clock::now();
+    m_tails.QuietenRooms();
+    const auto quietened = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                       std::chrono::duration<double>(2.0 * UpdateSeconds()));
+    while (std::chrono::steady_clock::now() - start < kExitWaitLimit &&
+           (m_tails.FadesUnderWay() || std::chrono::steady_clock::now() < quietened))
+        std::this_thread::sleep_for(kExitPoll);
+    // What was mixed last is still on its way to the speakers.
+    std::this_thread::sleep_for(std::chrono::duration<double>(std::min(UpdateSeconds(), 0.05)));
 }
 
 int AlDevice::Channels() const { return ChannelCount(m_loopback.channels); }
 
 std::vector<float> AlDevice::Render(std::size_t frames) {
     std::vector<float> samples(frames * static_cast<std::size_t>(Channels()), 0.0f);
-    if (!IsLoopback() || !m_device || !HasLiveContext() || m_simulatedLost || frames == 0) return samples;
+    if (!IsLoopback() || !m_device || !m_context || m_simulatedLost || frames == 0) return samples;
     alcRenderSamplesSOFT(m_device, samples.data(), static_cast<ALCsizei>(frames));
+    m_renderedFrames += frames;
+    Reap();
     return samples;
 }
 
 void AlDevice::SetSimulatedDisconnect(bool lost) {
     m_simulatedLost = lost;
-    // A real disconnect takes the device away; so does the simulated one, so that
-    // coming back goes through the same reopening as after a real loss.
+    // A real disconnect takes the output away; so does the simulated one, so that coming
+    // back goes through the same reopening as after a real loss.
     if (lost) Close();
 }
 

@@ -1,14 +1,18 @@
-// One OpenAL output device shared by every sound-device object of the process, with the
-// lock that serialises all work on it. A second device object (the speaker probe opened
-// every half second) shares the open device instead of opening the hardware again.
+// The process's one OpenAL output: the device and its single context, opened when the
+// program first asks for a sound device and kept until the process ends. The sound API's
+// device objects are views over it, so the program's open/close at every play, stop,
+// preview and speaker poll never becomes a new stream on the sound server.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/dsound/al_api.h"
+#include "platform/dsound/voice_tails.h"
 #include "platform/kernel/types.h"
 
 namespace dsound_detail {
@@ -21,10 +25,11 @@ struct LoopbackSettings {
 
 class AlDevice {
 public:
-    // The live device of the process when there is one of the kind asked for and it is
-    // still connected; otherwise a newly opened one. Null when there is no usable output.
+    // The process's output, opened on first use. A lost output is opened afresh here, so
+    // the next device the program creates plays on whatever the default output is now.
+    // Null when there is no usable output.
     static std::shared_ptr<AlDevice> Acquire();
-    // The most recently opened device, for the test hooks.
+    // The process's output as it stands, for the test hooks.
     static std::shared_ptr<AlDevice> MostRecent();
 
     explicit AlDevice(const LoopbackSettings& loopback);
@@ -36,18 +41,24 @@ public:
 
     // Everything below expects Mutex() to be held.
 
-    // Changes whenever the OpenAL device is reopened; contexts and everything in them
-    // belong to one generation and are gone with it.
+    // Changes whenever the output is reopened; the context and everything in it belong to
+    // one generation and are gone with it.
     unsigned Generation() const { return m_generation; }
+    // The output's context, or null while it is closed.
+    ALCcontext* Context() const { return m_context; }
     bool IsConnected();
-    // Brings a lost device back by reopening it. True when it is usable again.
+    // Brings a lost output back by opening the default output afresh. True when usable.
     bool Recover();
 
-    // A context with this device's attributes, or null. Destroy only through this object.
-    ALCcontext* CreateContext();
-    void DestroyContext(ALCcontext* context, unsigned generation);
-
     DWORD SpeakerConfig();
+
+    // Sound that outlives the buffers that made it: fades and ringing rooms.
+    VoiceTails& Tails() { return m_tails; }
+    // The output's clock in seconds: rendered frames on a loopback device, wall time on a
+    // real one (which plays continuously).
+    double Now() const;
+    // Frees the fades that have ended and the rooms that have died away.
+    void Reap();
 
     bool IsLoopback() const { return m_loopback.sampleRate > 0; }
     int Channels() const;
@@ -55,22 +66,36 @@ public:
 
     void SetSimulatedDisconnect(bool lost);
 
+    // At the end of the process: lets the fades that are under way be heard, then quietens
+    // the rooms, so closing the output cuts nothing audible. Waits tens of milliseconds at
+    // most, never for a reverb tail.
+    void FinishForExit();
+
 private:
+    friend void SetLoopbackSettings(const LoopbackSettings& settings);
+
     bool Open();
     void Close();
     std::vector<ALCint> ContextAttributes() const;
-    bool HasLiveContext() const { return m_liveContexts > 0; }
-    DWORD QuerySpeakerConfig();
+    // The output's layout, or nothing when no one could tell.
+    std::optional<DWORD> QuerySpeakerConfig();
+    double UpdateSeconds() const;
 
     std::recursive_mutex m_mutex;
     LoopbackSettings m_loopback;
     ALCdevice* m_device = nullptr;
+    ALCcontext* m_context = nullptr;
     unsigned m_generation = 0;
-    int m_liveContexts = 0;
     bool m_simulatedLost = false;
+    VoiceTails m_tails;
+    std::optional<DWORD> m_speakers;  // of the current generation
+    std::chrono::steady_clock::time_point m_nextServerQuery;
+    std::chrono::steady_clock::time_point m_openedAt;
+    std::size_t m_renderedFrames = 0;
 };
 
-// Sets the loopback mode for devices opened from now on (sampleRate 0: off).
+// Sets the loopback mode for outputs opened from now on (sampleRate 0: off). The next
+// device created with other settings replaces the process's output.
 void SetLoopbackSettings(const LoopbackSettings& settings);
 
 // Makes an OpenAL context current on this thread for one call of the layer and

@@ -50,6 +50,9 @@ public:
     HRESULT GetSpeakerConfig(DWORD* config) override {
         if (!config) return DSERR_INVALIDPARAM;
         std::lock_guard<std::recursive_mutex> lock(m_context->Mutex());
+        // The speaker poll comes every half second even while nothing plays: a good moment
+        // to free the fades and rooms that have finished.
+        m_context->Device().Reap();
         *config = m_context->Device().SpeakerConfig();
         return DS_OK;
     }

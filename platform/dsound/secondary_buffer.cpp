@@ -1,5 +1,6 @@
 #include "platform/dsound/secondary_buffer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -17,6 +18,8 @@ constexpr DWORD kLockFromWriteCursor = 0x1;
 constexpr DWORD kLockEntireBuffer = 0x2;
 constexpr float kMaxConeAngle = 360.0f;
 constexpr LONG kMinConeVolume = -10000;
+// Beyond its decay a room is still fed what the output had not yet played.
+constexpr double kRingMarginSeconds = 0.3;
 
 bool Finite(const D3DVECTOR& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
@@ -83,10 +86,12 @@ SecondaryBuffer::SecondaryBuffer(std::shared_ptr<SoundContext> context, const DS
 
 SecondaryBuffer::~SecondaryBuffer() {
     DeviceLock lock(m_context->Mutex());
-    if (ALCcontext* al = m_context->Current()) {
-        ContextScope scope(al);
-        DeleteAlObjects();
-    }
+    // Objects of an earlier output went with it; their names may mean others now.
+    if (IsLost()) return;
+    ContextScope scope(m_context->Current());
+    if (IsPlaying()) FadeOutAndPause();
+    ReleaseRoom();
+    DeleteAlObjects();
 }
 
 std::uint8_t SecondaryBuffer::SilenceByte() const { return m_format.wBitsPerSample == 8 ? 0x80 : 0x00; }
@@ -113,6 +118,42 @@ ULONG SecondaryBuffer::Release() {
     const ULONG left = m_refs.Drop();
     if (left == 0) delete this;
     return left;
+}
+
+bool SecondaryBuffer::IsPlaying() {
+    ALint state = AL_INITIAL;
+    alGetSourcei(m_source, AL_SOURCE_STATE, &state);
+    return state == AL_PLAYING;
+}
+
+void SecondaryBuffer::ReapTails() { m_context->Device().Reap(); }
+
+void SecondaryBuffer::FadeOutAndPause(const ALint* restartAt) {
+    const ALuint fade = m_context->Device().Tails().PrepareFade(m_source, m_effectAttached ? m_slot : 0, m_mono,
+                                                                static_cast<int>(m_format.nSamplesPerSec));
+    // Back to back, so the fade takes over where the source leaves off.
+    alSourcePause(m_source);
+    if (restartAt) {
+        alSourcei(m_source, AL_SAMPLE_OFFSET, *restartAt);
+        const ALuint voices[2] = {m_source, fade};
+        alSourcePlayv(fade ? 2 : 1, voices);
+    } else if (fade) {
+        alSourcePlay(fade);
+    }
+}
+
+void SecondaryBuffer::ReleaseRoom() {
+    if (!m_slot) return;
+    alSource3i(m_source, AL_AUXILIARY_SEND_FILTER, AL_EFFECTSLOT_NULL, 0, AL_FILTER_NULL);
+    AlDevice& output = m_context->Device();
+    if (m_effectAttached) {
+        output.Tails().Ring(m_slot, m_effect, m_eaxReverb, output.Now() + m_ringSeconds);
+    } else {
+        alDeleteAuxiliaryEffectSlots(1, &m_slot);
+        if (m_effect) alDeleteEffects(1, &m_effect);
+    }
+    m_slot = m_effect = 0;
+    m_effectAttached = false;
 }
 
 bool SecondaryBuffer::IsLost() {
@@ -180,7 +221,8 @@ void SecondaryBuffer::ApplyParameters() {
 }
 
 bool SecondaryBuffer::Upload() {
-    const std::vector<std::int16_t> mono = ToMono16(m_data.data(), m_data.size(), m_format);
+    m_mono = ToMono16(m_data.data(), m_data.size(), m_format);
+    const std::vector<std::int16_t>& mono = m_mono;
     ALint state = AL_INITIAL;
     ALint offset = 0;
     alGetSourcei(m_source, AL_SOURCE_STATE, &state);
@@ -260,6 +302,7 @@ HRESULT SecondaryBuffer::Unlock(void* ptr1, DWORD bytes1, void* ptr2, DWORD byte
 HRESULT SecondaryBuffer::Play(DWORD, DWORD, DWORD flags) {
     DeviceLock lock(m_context->Mutex());
     if (IsLost()) return DSERR_BUFFERLOST;
+    ReapTails();
     ContextScope scope(m_context->Current());
     alSourcei(m_source, AL_LOOPING, (flags & DSBPLAY_LOOPING) ? AL_TRUE : AL_FALSE);
     ALint state = AL_INITIAL;
@@ -273,10 +316,15 @@ HRESULT SecondaryBuffer::SetCurrentPosition(DWORD position) {
     if (position >= m_data.size()) return DSERR_INVALIDPARAM;
     DeviceLock lock(m_context->Mutex());
     if (IsLost()) return DSERR_BUFFERLOST;
+    ReapTails();
     ContextScope scope(m_context->Current());
-    // While playing the jump is immediate; otherwise OpenAL keeps the offset for the
-    // next play.
-    alSourcei(m_source, AL_SAMPLE_OFFSET, static_cast<ALint>(position / m_format.nBlockAlign));
+    const ALint offset = static_cast<ALint>(position / m_format.nBlockAlign);
+    // A playing source jumps at once, and what it played fades out under the new sound;
+    // otherwise OpenAL keeps the offset for the next play.
+    if (IsPlaying())
+        FadeOutAndPause(&offset);
+    else
+        alSourcei(m_source, AL_SAMPLE_OFFSET, offset);
     return DS_OK;
 }
 
@@ -285,11 +333,10 @@ HRESULT SecondaryBuffer::SetFormat(const WAVEFORMATEX*) { return DSERR_INVALIDCA
 HRESULT SecondaryBuffer::Stop() {
     DeviceLock lock(m_context->Mutex());
     if (IsLost()) return DS_OK;
+    ReapTails();
     ContextScope scope(m_context->Current());
     // Stopping keeps the play position, so pausing is the OpenAL equivalent.
-    ALint state = AL_INITIAL;
-    alGetSourcei(m_source, AL_SOURCE_STATE, &state);
-    if (state == AL_PLAYING) alSourcePause(m_source);
+    if (IsPlaying()) FadeOutAndPause();
     return DS_OK;
 }
 
@@ -324,6 +371,7 @@ HRESULT SecondaryBuffer::SetAllParameters(const DS3DBUFFER* params, DWORD apply)
     // program would notice, and there is no commit the program ever calls.
     m_params = *params;
     if (IsLost()) return DS_OK;  // kept, and applied when the buffer is restored
+    ReapTails();
     ContextScope scope(m_context->Current());
     ApplyParameters();
     return DS_OK;
@@ -358,29 +406,39 @@ HRESULT SecondaryBuffer::QuerySupport(REFGUID set, ULONG id, ULONG* support) {
     return S_OK;
 }
 
+bool SecondaryBuffer::TakeOrMakeRoom() {
+    // A room still ringing from the previous source carries on into this one.
+    if (m_context->Device().Tails().TakeRoom(&m_slot, &m_effect, &m_eaxReverb)) return true;
+    alGetError();
+    alGenAuxiliaryEffectSlots(1, &m_slot);
+    if (alGetError() != AL_NO_ERROR) m_slot = 0;
+    alGenEffects(1, &m_effect);
+    if (alGetError() != AL_NO_ERROR) m_effect = 0;
+    if (!m_slot || !m_effect) {
+        if (m_slot) alDeleteAuxiliaryEffectSlots(1, &m_slot);
+        if (m_effect) alDeleteEffects(1, &m_effect);
+        m_slot = m_effect = 0;
+        return false;
+    }
+    alEffecti(m_effect, AL_EFFECT_TYPE, AL_EFFECT_EAXREVERB);
+    m_eaxReverb = alGetError() == AL_NO_ERROR;
+    if (!m_eaxReverb) alEffecti(m_effect, AL_EFFECT_TYPE, AL_EFFECT_REVERB);
+    return true;
+}
+
 void SecondaryBuffer::ApplyReverb() {
     I3DL2Record record;
     std::memcpy(&record, m_reverbRecord.data(), sizeof record);
     if (IsRoomOff(record)) {
-        // No send, no effect in the slot: the reverb costs nothing while the room is off.
-        alSource3i(m_source, AL_AUXILIARY_SEND_FILTER, AL_EFFECTSLOT_NULL, 0, AL_FILTER_NULL);
-        if (m_slot) alAuxiliaryEffectSloti(m_slot, AL_EFFECTSLOT_EFFECT, AL_EFFECT_NULL);
-        m_effectAttached = false;
+        // No send: the room the source fed rings out on its own and is then freed, so the
+        // reverb costs nothing while the room is off.
+        ReleaseRoom();
         return;
     }
-    if (!m_slot) {
-        alGetError();
-        alGenAuxiliaryEffectSlots(1, &m_slot);
-        if (alGetError() != AL_NO_ERROR) m_slot = 0;
-        alGenEffects(1, &m_effect);
-        if (alGetError() != AL_NO_ERROR) m_effect = 0;
-        if (!m_slot || !m_effect) return;
-        alEffecti(m_effect, AL_EFFECT_TYPE, AL_EFFECT_EAXREVERB);
-        m_eaxReverb = alGetError() == AL_NO_ERROR;
-        if (!m_eaxReverb) alEffecti(m_effect, AL_EFFECT_TYPE, AL_EFFECT_REVERB);
-    }
-    if (!m_slot || !m_effect) return;
+    if (!m_slot && !TakeOrMakeRoom()) return;
     const ReverbSettings s = ToReverbSettings(record);
+    m_ringSeconds = s.decayTime * std::max(1.0f, s.decayHFRatio) + s.reflectionsDelay + s.lateReverbDelay +
+                    kRingMarginSeconds;
     if (m_eaxReverb) {
         alEffectf(m_effect, AL_EAXREVERB_DENSITY, s.density);
         alEffectf(m_effect, AL_EAXREVERB_DIFFUSION, s.diffusion);

@@ -63,6 +63,15 @@ private:
     void ApplyParameters();
     bool Upload();
     void ApplyReverb();
+    bool TakeOrMakeRoom();
+    // Lets the room this buffer feeds ring out on its own, free of the buffer.
+    void ReleaseRoom();
+    bool IsPlaying();
+    // Stops the source with a fade instead of a cut; with `restartAt`, plays it on from
+    // there at the same moment (a rewind). The play position stays where it was otherwise.
+    void FadeOutAndPause(const ALint* restartAt = nullptr);
+    // Frees the fades and rooms that have finished; any call of the layer will do.
+    void ReapTails();
     std::uint8_t SilenceByte() const;
 
     LiveObjectToken m_live;
@@ -71,6 +80,7 @@ private:
     WAVEFORMATEX m_format;
     DWORD m_flags;
     std::vector<std::uint8_t> m_data;
+    std::vector<std::int16_t> m_mono;  // what OpenAL holds, kept for the fades
     int m_locks = 0;
     DS3DBUFFER m_params;
 
@@ -80,6 +90,7 @@ private:
     ALuint m_slot = 0;
     ALuint m_effect = 0;
     bool m_eaxReverb = false;
+    double m_ringSeconds = 0.0;  // how long the room rings after its source goes quiet
 
     bool m_haveReverb = false;
     std::array<unsigned char, 48> m_reverbRecord{};

@@ -24,30 +24,22 @@ DS3DLISTENER DefaultListener() {
 SoundContext::SoundContext(std::shared_ptr<AlDevice> device)
     : m_device(std::move(device)), m_listener(DefaultListener()) {}
 
-SoundContext::~SoundContext() {
-    std::lock_guard<std::recursive_mutex> lock(Mutex());
-    m_device->DestroyContext(m_context, m_generation);
-}
-
 ALCcontext* SoundContext::Current() const {
-    if (m_context && m_generation == m_device->Generation()) return m_context;
+    if (m_bound && m_generation == m_device->Generation()) return m_device->Context();
     return nullptr;
 }
 
 ALCcontext* SoundContext::Ensure() {
-    if (ALCcontext* context = Current()) {
-        if (m_device->IsConnected()) return context;
-        return nullptr;
-    }
-    ALCcontext* context = m_device->CreateContext();
-    if (!context) return nullptr;
-    m_context = context;
+    ALCcontext* context = m_device->Context();
+    if (!context || !m_device->IsConnected()) return nullptr;
+    if (Current()) return context;
+    m_bound = true;
     m_generation = m_device->Generation();
     ++m_epoch;
     m_sources.clear();
-    ContextScope scope(m_context);
+    ContextScope scope(context);
     ApplyListener();
-    return m_context;
+    return context;
 }
 
 void SoundContext::SetListener(const DS3DLISTENER& listener) {

@@ -1,6 +1,6 @@
-// What one sound-device object owns on the shared OpenAL device: its context (made on
-// first need, rebuilt after the device came back), the listener of that context, and
-// the sources whose rolloff follows the listener.
+// What one sound-device object keeps on the process's output: its listener and the
+// sources whose rolloff follows it. The OpenAL context is the output's; this view binds
+// to it when it first needs it and again after the output was reopened.
 #pragma once
 
 #include <memory>
@@ -18,7 +18,6 @@ DS3DLISTENER DefaultListener();
 class SoundContext {
 public:
     explicit SoundContext(std::shared_ptr<AlDevice> device);
-    ~SoundContext();
     SoundContext(const SoundContext&) = delete;
     SoundContext& operator=(const SoundContext&) = delete;
 
@@ -27,12 +26,13 @@ public:
 
     // Everything below expects Mutex() to be held.
 
-    // A usable context, made (again) when needed. Null while the device is lost.
+    // The output's context with this view bound to it (its listener applied), or null
+    // while the output is lost.
     ALCcontext* Ensure();
-    // The context if it is still of the device's generation, without making one.
+    // The context if this view is bound to the output as it is now, without binding.
     ALCcontext* Current() const;
-    // Increases each time a new context replaces the old one; objects made in an older
-    // epoch are gone.
+    // Increases each time the view binds to a newly opened output; objects made in an
+    // older epoch are gone.
     unsigned Epoch() const { return m_epoch; }
 
     const DS3DLISTENER& Listener() const { return m_listener; }
@@ -46,7 +46,7 @@ private:
     void ApplyListener();
 
     std::shared_ptr<AlDevice> m_device;
-    ALCcontext* m_context = nullptr;
+    bool m_bound = false;
     unsigned m_generation = 0;
     unsigned m_epoch = 0;
     DS3DLISTENER m_listener;

@@ -1,8 +1,11 @@
 // The built program, run headless from a folder of its own with an auto-demo script and
 // OpenAL Soft's wave writer: it must end on time, keep its final choices in its settings
-// file, and the sound it rendered must swing from right to left with the horizontal
-// circle's 15 s turn.
+// file, the sound it rendered must swing from right to left with the horizontal circle's
+// 15 s turn, the whole run - a change of clip included - must be in one rendering, and the
+// sound must fade out at the end instead of being cut.
 #include <gtest/gtest.h>
+
+#include "tests/platform/dsound/signal.h"
 
 #include <signal.h>
 #include <sys/stat.h>
@@ -142,7 +145,7 @@ TEST(EndToEnd, HorizontalCircleSwingsTheSoundAndTheSettingsKeepTheLastStep) {
     WriteAll(dir / "e2e.ini",
              "[Counter]\nDemoCounter=2\nDemoLoop=FALSE\n"
              "[AutoDemo1]\nTimer=16000\nSoundSource=Loopy\nMovingPath =Horizontal\nEnableEffects=FALSE\n"
-             "[AutoDemo2]\nTimer=1000\nEnvironment=KTV\nEnableEffects=TRUE\n");
+             "[AutoDemo2]\nTimer=1500\nSoundSource=Drums\nEnvironment=KTV\nEnableEffects=TRUE\n");
     const fs::path wav = dir / "out.wav";
     WriteAll(dir / "alsoft.conf", "[general]\ndrivers=wave\nchannels=stereo\nsample-type=int16\nfrequency=44100\n"
                                   "hrtf=false\n[wave]\nfile=" + wav.string() + "\n");
@@ -156,10 +159,10 @@ TEST(EndToEnd, HorizontalCircleSwingsTheSoundAndTheSettingsKeepTheLastStep) {
     EXPECT_LT(seconds, 25.0);
 
     const std::string ini = ReadAll(dir / "Zor3DPlayer.ini");
-    EXPECT_EQ(IniValue(ini, "3DSOUNDDEMO_SOURCE"), "0");
+    EXPECT_EQ(IniValue(ini, "3DSOUNDDEMO_SOURCE"), "1");
     EXPECT_EQ(IniValue(ini, "3DSOUNDDEMO_PATH"), "1");
     EXPECT_EQ(IniValue(ini, "3DSOUNDDEMO_ENVIROMENT"), "19");
-    EXPECT_NE(IniValue(ini, "3DSOUNDDEMO_SOURCENAME").find("3D_Loopy.wav"), std::string::npos);
+    EXPECT_NE(IniValue(ini, "3DSOUNDDEMO_SOURCENAME").find("3D_Drums.wav"), std::string::npos);
 
     Rendered sound;
     ASSERT_TRUE(ParseWave(ReadAll(wav), &sound));
@@ -167,6 +170,10 @@ TEST(EndToEnd, HorizontalCircleSwingsTheSoundAndTheSettingsKeepTheLastStep) {
     const std::size_t window = static_cast<std::size_t>(sound.rate) / 4;  // 250 ms
     const std::size_t firstTurn = static_cast<std::size_t>(sound.rate) * 16;
     ASSERT_GT(sound.left.size(), firstTurn) << "about 16 s of sound were rendered";
+    // One output for the whole run: the change of clip did not start the file again.
+    EXPECT_GT(static_cast<double>(sound.left.size()) / sound.rate, 17.3);
+    const std::size_t endedAt = sound.left.size() - static_cast<std::size_t>(sound.rate) / 5;
+    EXPECT_LT(sound_testing::EndingDropDb(sound.left, 1, 0, endedAt, sound.rate), -20.0) << "cut at the exit";
 
     double loudest = 0, bestBalance = -2, worstBalance = 2, tRight = 0, tLeft = 0;
     for (std::size_t w = 0; w + window <= firstTurn; w += window) {

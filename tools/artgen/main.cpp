@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
         ok = artgen::ComposeWindow(m, pa, sh, false).save(preview.filePath("window_normal.png")) &&
              artgen::ComposeWindow(m, pa, sh, true).save(preview.filePath("window_selected.png")) &&
              sh.save(preview.filePath("sheet.png")) && pa.save(preview.filePath("panel.png")) &&
-             artgen::PaintAppIcon().scaled(128, 128).save(preview.filePath("icon.png"));
+             artgen::PaintAppIcon(128).save(preview.filePath("icon.png"));
     }
     return ok ? 0 : 1;
 }

@@ -66,11 +66,14 @@ QImage PaintMainWindow() {
     return image;
 }
 
-QImage PaintAppIcon() {
-    QImage image(32, 32, QImage::Format_RGB888);
-    image.fill(kWindow);
+namespace {
+
+// The icon is designed on a 32 px grid; the painter scales that grid to the image so every
+// size is drawn, not resampled.
+void PaintIconOn(QImage& image) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing, true);
+    p.scale(image.width() / 32.0, image.height() / 32.0);
     QLinearGradient tile(0, 0, 0, 32);
     tile.setColorAt(0, QColor(22, 70, 104));
     tile.setColorAt(1, QColor(12, 30, 48));
@@ -81,7 +84,22 @@ QImage PaintAppIcon() {
     DrawLogo(p, c, LogoShape{6.5, 5.5, QPointF(8.5, 5.0), 3.0});
     p.setBrush(kGlowHot);
     p.drawEllipse(QPointF(c.x() + 7.9, c.y() + 4.4), 1.2, 1.2);
+}
+
+}  // namespace
+
+QImage PaintAppIcon() {
+    QImage image(32, 32, QImage::Format_RGB888);
+    image.fill(kWindow);
+    PaintIconOn(image);
     return image;
+}
+
+QImage PaintAppIcon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    PaintIconOn(image);
+    return image.convertToFormat(QImage::Format_ARGB32);
 }
 
 }  // namespace artgen

@@ -99,9 +99,43 @@ TEST_F(SoundModuleTest, PlayLoopsRestartsWhenPlayingAndStopRewinds) {
     DWORD status = 0;
     ASSERT_EQ(g_pDSBuffer->GetStatus(&status), DS_OK);
     EXPECT_EQ(status & DSBSTATUS_PLAYING, 0u);
-    EXPECT_LT(Level(Render(0.1)), 1e-5);
+    EXPECT_LT(Rms(Render(0.1), 2, 0, kRate / 50, kRate / 20), 1e-5);  // silent once the fade is over
     ASSERT_EQ(PlaySource(), S_OK);
     EXPECT_GT(Level(Render(0.05)), 0.05);  // from the start again
+}
+
+// Whatever ends an audible clip - stop, a new load in its place, closing the device - it
+// fades out in a few milliseconds rather than being cut, and a rewind does not jump.
+TEST_F(SoundModuleTest, ClipsFadeOutInsteadOfBeingCutAndARewindDoesNotJump) {
+    const auto playThenEnd = [this](const char* what, const std::function<void()>& end) {
+        OpenLikeThePlayer();
+        ASSERT_EQ(Load(ToneClip("tone.wav", 440.0)), S_OK);
+        SetSourceParameters({-1, 0, 1}, {0, 0, 0});
+        ASSERT_EQ(PlaySource(), S_OK);
+        std::vector<float> out = Render(0.3);
+        end();
+        const std::vector<float> after = Render(0.1);
+        out.insert(out.end(), after.begin(), after.end());
+        const std::size_t stoppedAt = static_cast<std::size_t>(kRate * 3 / 10);
+        EXPECT_LT(EndingDropDb(out, 2, 0, stoppedAt, kRate), -20.0) << what;
+        EXPECT_LT(Rms(out, 2, 0, stoppedAt + kRate / 80, kRate / 20), 1e-5) << what << ": over within 12 ms";
+        CloseSoundDevice();
+    };
+    playThenEnd("stop", [] { StopSource(); });
+    playThenEnd("a new load", [this] { ASSERT_EQ(Load(ToneClip("other.wav", 300.0)), S_OK); });
+    playThenEnd("closing the device", [] { CloseSoundDevice(); });
+
+    OpenLikeThePlayer();
+    ASSERT_EQ(Load(ToneClip("tone.wav", 440.0)), S_OK);
+    SetSourceParameters({-1, 0, 1}, {0, 0, 0});
+    ASSERT_EQ(PlaySource(), S_OK);
+    std::vector<float> out = Render(0.1037);  // mid-wave
+    const double wave = LargestStep(out, 2, 0, kRate / 20, kRate / 20);
+    ASSERT_EQ(PlaySource(), S_OK);  // playing: rewinds
+    const std::vector<float> after = Render(0.1);
+    out.insert(out.end(), after.begin(), after.end());
+    EXPECT_LT(LargestStep(out, 2, 0, kRate / 20, kRate / 10), 2.5 * wave);
+    EXPECT_GT(Level(after), 0.05);
 }
 
 TEST_F(SoundModuleTest, SourcePositionDecidesTheEar) {
@@ -132,7 +166,7 @@ TEST_F(SoundModuleTest, NewLoadEndsTheOldClipAndUsesNewObjects) {
     DWORD status = 1;
     ASSERT_EQ(g_pDSBuffer->GetStatus(&status), DS_OK);
     EXPECT_EQ(status, 0u);
-    EXPECT_LT(Level(Render(0.1)), 1e-5);
+    EXPECT_LT(Rms(Render(0.1), 2, 0, kRate / 50, kRate / 20), 1e-5);  // once the old clip faded
     EXPECT_EQ(g_pWaveStream->m_ckData.cksize, g_dwBufferBytes);  // a fresh reader, rewound
     ASSERT_EQ(PlaySource(), S_OK);
     EXPECT_GT(Level(Render(0.1)), 0.02);

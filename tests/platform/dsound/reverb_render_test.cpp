@@ -67,6 +67,35 @@ TEST(ReverbRender, HangarRingsFarLongerThanBathroomAndOffLeavesNoTail) {
     EXPECT_LT(dry, 1e-5);
 }
 
+// Stopped and released as the program does it, a source leaves the Hangar ringing for
+// seconds; without a room there is silence as soon as its fade is over.
+TEST(ReverbRender, TheHangarRingsOnAfterItsSourceStopsAndADryStopIsSilent) {
+    const auto afterStop = [](const I3DL2Record* record) {
+        LoopbackDevice dev;
+        const WAVEFORMATEX f = PcmFormat(kLoopbackRate, 1, 16);
+        IDirectSoundBuffer* b = dev.MakeBuffer(f, Tone(f, 700.0, 0.5));
+        EXPECT_NE(b, nullptr);
+        if (!b) return std::vector<float>{};
+        LoopbackDevice::Place(b, {0, 0, 1});
+        IKsPropertySet* set = PropertySetOf(b);
+        if (record && set) {
+            EXPECT_EQ(SendRecord(set, *record), S_OK);
+        }
+        if (set) set->Release();
+        EXPECT_EQ(b->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+        LoopbackDevice::Render(0.5);
+        EXPECT_EQ(b->Stop(), DS_OK);
+        EXPECT_EQ(b->SetCurrentPosition(0), DS_OK);
+        b->Release();
+        return LoopbackDevice::Render(2.5);
+    };
+    // Dry first: the output is the process's, and the Hangar would still ring in it.
+    const std::vector<float> dry = afterStop(nullptr);
+    const std::vector<float> hangar = afterStop(&kHangar);
+    EXPECT_GT(Rms(hangar, 2, 0, kLoopbackRate * 2, kLoopbackRate / 2), 1e-3);
+    EXPECT_LT(Rms(dry, 2, 0, kLoopbackRate / 50, kLoopbackRate * 2), 1e-6);
+}
+
 TEST(ReverbRender, TheLastAcceptedRecordIsKeptAndOffDetachesTheEffect) {
     LoopbackDevice dev;
     const WAVEFORMATEX f = PcmFormat(22050, 1, 16);

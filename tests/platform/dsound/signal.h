@@ -1,6 +1,7 @@
 // Synthesised clips and measurements of rendered loopback output, for the sound tests.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -43,6 +44,36 @@ inline double Frequency(const std::vector<float>& frames, int channels, int chan
     }
     if (crossings < 2) return 0.0;
     return (crossings - 1) * rate / (lastCross - firstCross);
+}
+
+// How far below the sound before it the last 5 ms of a sound that was stopped lie, in dB:
+// the sound 100-200 ms before `stoppedAt` against the 5 ms before the last sample above
+// `floor` (about the least step of 16-bit audio). A hard cut gives about 0 dB.
+inline double EndingDropDb(const std::vector<float>& frames, int channels, int channel, std::size_t stoppedAt,
+                           int rate, double floor = 3e-5) {
+    std::size_t end = 0;
+    for (std::size_t i = frames.size() / channels; i-- > 0;) {
+        if (std::fabs(frames[i * channels + channel]) > floor) {
+            end = i + 1;
+            break;
+        }
+    }
+    const std::size_t five = static_cast<std::size_t>(rate / 200);
+    const double last = Rms(frames, channels, channel, end > five ? end - five : 0, five);
+    const double before = Rms(frames, channels, channel, stoppedAt - static_cast<std::size_t>(rate / 5),
+                              static_cast<std::size_t>(rate / 10));
+    return Decibels(std::max(last, 1e-12) / before);
+}
+
+// The largest change between neighbouring samples of one channel: a cut or a jump in the
+// middle of a wave shows as a step far above what the wave itself makes.
+inline double LargestStep(const std::vector<float>& frames, int channels, int channel, std::size_t first,
+                          std::size_t count) {
+    double largest = 0.0;
+    for (std::size_t i = first + 1; i < first + count && (i * channels + channel) < frames.size(); ++i)
+        largest = std::max(largest, static_cast<double>(std::fabs(frames[i * channels + channel] -
+                                                                  frames[(i - 1) * channels + channel])));
+    return largest;
 }
 
 }  // namespace sound_testing

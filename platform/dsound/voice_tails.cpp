@@ -1,0 +1,161 @@
+#include "platform/dsound/voice_tails.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace dsound_detail {
+namespace {
+
+// Falls fast at first and reaches true silence at the end: most of the level is gone in
+// the first few milliseconds, so what is left at the end is far below the sound that was
+// cut, and there is no step anywhere.
+double FadeGain(double x) { return (1.0 - x) * std::exp(-6.0 * x); }
+
+float SourceFloat(ALuint source, ALenum param) {
+    ALfloat value = 0.0f;
+    alGetSourcef(source, param, &value);
+    return value;
+}
+
+void CopyFloat(ALuint from, ALuint to, ALenum param) { alSourcef(to, param, SourceFloat(from, param)); }
+
+void CopyVector(ALuint from, ALuint to, ALenum param) {
+    ALfloat v[3] = {0.0f, 0.0f, 0.0f};
+    alGetSource3f(from, param, &v[0], &v[1], &v[2]);
+    alSource3f(to, param, v[0], v[1], v[2]);
+}
+
+// Where the source will read next, in seconds, with the fraction between two samples.
+double PlayOffsetSeconds(ALuint source) {
+    static const bool precise = alIsExtensionPresent("AL_SOFT_source_latency") == AL_TRUE;
+    if (precise) {
+        ALdouble seconds = 0.0;
+        alGetSourcedSOFT(source, AL_SEC_OFFSET, &seconds);
+        return seconds;
+    }
+    return SourceFloat(source, AL_SEC_OFFSET);
+}
+
+}  // namespace
+
+std::vector<std::int16_t> FadedSegment(const std::vector<std::int16_t>& clip, double position, bool looping,
+                                       int rate) {
+    const std::size_t frames = static_cast<std::size_t>(std::max(1.0, std::ceil(kFadeSeconds * rate)));
+    std::vector<std::int16_t> out(frames, 0);
+    const std::size_t size = clip.size();
+    if (size == 0 || !std::isfinite(position) || position < 0.0) return out;
+    const auto sampleAt = [&](std::size_t i) -> double {
+        if (i < size) return clip[i];
+        return looping ? clip[i % size] : 0.0;
+    };
+    double whole = std::floor(position);
+    if (looping) whole = std::fmod(whole, static_cast<double>(size));
+    const double frac = position - std::floor(position);
+    const auto first = static_cast<std::size_t>(whole);
+    for (std::size_t n = 0; n < frames; ++n) {
+        const double a = sampleAt(first + n);
+        const double b = sampleAt(first + n + 1);
+        const double v = (a + (b - a) * frac) * FadeGain(static_cast<double>(n) / static_cast<double>(frames));
+        out[n] = static_cast<std::int16_t>(std::lround(std::clamp(v, -32768.0, 32767.0)));
+    }
+    return out;
+}
+
+ALuint VoiceTails::PrepareFade(ALuint source, ALuint slot, const std::vector<std::int16_t>& clip, int rate) {
+    ALint state = AL_INITIAL;
+    alGetSourcei(source, AL_SOURCE_STATE, &state);
+    if (state != AL_PLAYING || clip.empty() || rate <= 0 || SourceFloat(source, AL_GAIN) <= 0.0f) return 0;
+    ALint looping = AL_FALSE;
+    alGetSourcei(source, AL_LOOPING, &looping);
+    const std::vector<std::int16_t> faded =
+        FadedSegment(clip, PlayOffsetSeconds(source) * rate, looping == AL_TRUE, rate);
+
+    alGetError();
+    Fade fade{0, 0};
+    alGenBuffers(1, &fade.buffer);
+    if (alGetError() != AL_NO_ERROR) return 0;
+    alBufferData(fade.buffer, AL_FORMAT_MONO16, faded.data(), static_cast<ALsizei>(faded.size() * sizeof(faded[0])),
+                 rate);
+    alGenSources(1, &fade.source);
+    if (alGetError() != AL_NO_ERROR) {
+        if (fade.source) alDeleteSources(1, &fade.source);
+        alDeleteBuffers(1, &fade.buffer);
+        return 0;
+    }
+    ALint relative = AL_FALSE;
+    alGetSourcei(source, AL_SOURCE_RELATIVE, &relative);
+    alSourcei(fade.source, AL_SOURCE_RELATIVE, relative);
+    for (ALenum v : {AL_POSITION, AL_VELOCITY, AL_DIRECTION}) CopyVector(source, fade.source, v);
+    for (ALenum f : {AL_CONE_INNER_ANGLE, AL_CONE_OUTER_ANGLE, AL_CONE_OUTER_GAIN, AL_REFERENCE_DISTANCE,
+                     AL_MAX_DISTANCE, AL_ROLLOFF_FACTOR, AL_GAIN, AL_PITCH})
+        CopyFloat(source, fade.source, f);
+    alSourcei(fade.source, AL_BUFFER, static_cast<ALint>(fade.buffer));
+    alSourcei(fade.source, AL_LOOPING, AL_FALSE);
+    if (slot) alSource3i(fade.source, AL_AUXILIARY_SEND_FILTER, static_cast<ALint>(slot), 0, AL_FILTER_NULL);
+    m_fades.push_back(fade);
+    return fade.source;
+}
+
+void VoiceTails::Ring(ALuint slot, ALuint effect, bool eaxReverb, double until) {
+    if (!slot) return;
+    m_rooms.push_back(Room{slot, effect, eaxReverb, until});
+}
+
+bool VoiceTails::TakeRoom(ALuint* slot, ALuint* effect, bool* eaxReverb) {
+    if (m_rooms.empty()) return false;
+    const Room room = m_rooms.back();
+    m_rooms.pop_back();
+    *slot = room.slot;
+    *effect = room.effect;
+    *eaxReverb = room.eaxReverb;
+    alAuxiliaryEffectSlotf(room.slot, AL_EFFECTSLOT_GAIN, 1.0f);  // it may have been quietened
+    return true;
+}
+
+bool VoiceTails::FadesUnderWay() {
+    for (const Fade& f : m_fades) {
+        ALint state = AL_STOPPED;
+        alGetSourcei(f.source, AL_SOURCE_STATE, &state);
+        if (state == AL_PLAYING) return true;
+    }
+    return false;
+}
+
+void VoiceTails::Reap(double now) {
+    if (!m_fades.empty()) {
+        m_fades.erase(std::remove_if(m_fades.begin(), m_fades.end(),
+                                     [](Fade& f) {
+                                         ALint state = AL_PLAYING;
+                                         alGetSourcei(f.source, AL_SOURCE_STATE, &state);
+                                         if (state == AL_PLAYING) return false;
+                                         alDeleteSources(1, &f.source);
+                                         alDeleteBuffers(1, &f.buffer);
+                                         return true;
+                                     }),
+                      m_fades.end());
+    }
+    if (!m_rooms.empty()) {
+        m_rooms.erase(std::remove_if(m_rooms.begin(), m_rooms.end(),
+                                     [now](Room& r) {
+                                         if (now < r.until) return false;
+                                         // A slot that a fade still feeds cannot go yet.
+                                         alGetError();
+                                         alDeleteAuxiliaryEffectSlots(1, &r.slot);
+                                         if (alGetError() != AL_NO_ERROR) return false;
+                                         if (r.effect) alDeleteEffects(1, &r.effect);
+                                         return true;
+                                     }),
+                      m_rooms.end());
+    }
+}
+
+void VoiceTails::QuietenRooms() {
+    for (const Room& r : m_rooms) alAuxiliaryEffectSlotf(r.slot, AL_EFFECTSLOT_GAIN, 0.0f);
+}
+
+void VoiceTails::Forget() {
+    m_fades.clear();
+    m_rooms.clear();
+}
+
+}  // namespace dsound_detail
