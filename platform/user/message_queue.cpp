@@ -383,6 +383,14 @@ DWORD NextTimerDelay() {
     return static_cast<DWORD>(ms);
 }
 
+bool TakesUserInput(HWND window) {
+    std::lock_guard<std::mutex> lock(S().mutex);
+    Window* w = Find(window);
+    if (!w) return false;
+    if (S().capture && S().capture != window) return false;
+    return !TopDisabled(w);
+}
+
 void InjectMouse(HWND top, UINT message, int x, int y, WPARAM keys) {
     {
         std::lock_guard<std::mutex> lock(S().mutex);
