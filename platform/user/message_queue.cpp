@@ -230,6 +230,11 @@ void WaitForWork() {
     s.wakePending = false;
 }
 
+bool QuitPending() {
+    std::lock_guard<std::mutex> lock(S().mutex);
+    return S().quitPosted;
+}
+
 bool PumpOne(HWND modalDialog, MSGFILTERPROC filter) {
     MSG msg;
     if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;

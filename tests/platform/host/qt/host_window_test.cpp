@@ -510,12 +510,19 @@ TEST_F(QtHostWindowTest, CtrlCInTheTerminalAsksTheWindowToCloseLikeItsCloseButto
     HWND hidden = CreateWindowExA(0, RecorderClass(), "hidden", WS_POPUP, 0, 0, 20, 20, nullptr, nullptr, nullptr,
                                   nullptr);
     g_log.clear();
-    std::raise(SIGINT);  // from now on SIGINT has its default effect again
+    // Twice at once, as a sender that signals the whole process group does: the second
+    // is the same request, not the end of this process.
+    std::raise(SIGINT);
+    std::raise(SIGINT);
     ASSERT_TRUE(RunUntil([&] { return !Of(top, WM_CLOSE).empty(); }));
     RunFor(20);
     EXPECT_EQ(Of(top, WM_CLOSE).size(), 1u);
     EXPECT_TRUE(Of(hidden, WM_CLOSE).empty()) << "only windows the user can see";
     EXPECT_TRUE(IsWindow(top)) << "the program decides";
+    // Behind the close request, the quit message that ends the modal loops.
+    MSG quit{};
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.message, static_cast<UINT>(WM_QUIT));
     DestroyWindow(hidden);
 }
 
