@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -155,11 +156,15 @@ void CControlPanel::LoadCustomList() {
     CComboBox* list = GetCustomList();
     if (m_szSettingsPath[0] == '\0' || !list) return;
     ClearCustomList();
+    m_aKeptKeys.clear();
     const int count = static_cast<int>(GetPrivateProfileIntA(kSection, kKeyCount, 0, m_szSettingsPath));
     const int lastSelect = static_cast<int>(GetPrivateProfileIntA(kSection, kKeyLastSelect, 0, m_szSettingsPath));
-    // A path longer than an item holds is refused by AddCustomItem: skipped, never cut.
-    for (const auto& [index, path] : ReadStoredItems(count, m_szSettingsPath))
-        if (!path.empty()) AddCustomItem(path.c_str());
+    for (const auto& [index, path] : ReadStoredItems(count, m_szSettingsPath)) {
+        if (path.size() >= kItemPathSize)
+            m_aKeptKeys.push_back(index);  // a cut copy would name another file
+        else if (!path.empty())
+            AddCustomItem(path.c_str());
+    }
     if (lastSelect < list->GetCount())
         list->SetCurSel(lastSelect);  // a negative value selects nothing
     else
@@ -170,13 +175,22 @@ void CControlPanel::SaveCustomList() {
     CComboBox* list = GetCustomList();
     if (m_szSettingsPath[0] == '\0' || !list) return;
     const int count = list->GetCount();
-    WriteInt(kKeyCount, count, m_szSettingsPath);
+    // Items take the keys in list order around the kept ones, and the count spans those
+    // too, so the next load skips them again and finds the same list.
+    std::vector<int> itemKeys;
+    int next = 0;
+    for (int i = 0; i < count; ++i) {
+        while (std::binary_search(m_aKeptKeys.begin(), m_aKeptKeys.end(), next)) ++next;
+        itemKeys.push_back(next++);
+    }
+    const int span = m_aKeptKeys.empty() ? next : std::max(next, m_aKeptKeys.back() + 1);
+    WriteInt(kKeyCount, span, m_szSettingsPath);
     WriteInt(kKeyLastSelect, list->GetCurSel(), m_szSettingsPath);
     for (int i = 0; i < count; ++i) {
         const char* path = static_cast<const char*>(list->GetItemDataPtr(i));
         if (!path) continue;
         char key[32];
-        ItemKey(key, i);
+        ItemKey(key, itemKeys[static_cast<std::size_t>(i)]);
         WritePrivateProfileStringA(kSection, key, path, m_szSettingsPath);
     }
 }

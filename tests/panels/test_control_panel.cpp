@@ -238,19 +238,30 @@ TEST_F(PanelTest, AHugeCountLoadsTheStoredItemsInIndexOrderAtOnce) {
     EXPECT_EQ(List()->GetCurSel(), 2);
 }
 
-TEST_F(PanelTest, APathTooLongForTheValueBufferIsSkippedNeverCutOrWrittenBack) {
+TEST_F(PanelTest, APathTooLongToLoadIsSkippedButNeverCutNorOverwritten) {
     const std::string tooLong = "\\long\\" + std::string(300, 'x') + ".wav";
     const std::string longest = "\\" + std::string(258, 'f');  // 259 characters fit
-    WriteIni("CUSTOMERCOUNT=3\nLASTSELECT=0\nCUSTOMER0=\\m\\ok.wav\nCUSTOMER1=" + longest + "\nCUSTOMER2=" + tooLong +
+    WriteIni("CUSTOMERCOUNT=3\nLASTSELECT=1\nCUSTOMER0=\\m\\ok.wav\nCUSTOMER1=" + tooLong + "\nCUSTOMER2=" + longest +
              "\n");
     Notify(kNotifySettingsPath, reinterpret_cast<LPARAM>(settings.c_str()));
     ASSERT_EQ(List()->GetCount(), 2);
     EXPECT_EQ(std::string(static_cast<char*>(List()->GetItemDataPtr(1))), longest);
+    EXPECT_EQ(List()->GetCurSel(), 1);
     panel->DestroyWindow();
-    EXPECT_EQ(Ini("CUSTOMERCOUNT"), "2");
     const std::string text = app_test::ReadFile(settingsNative);
-    EXPECT_NE(text.find("CUSTOMER2=" + tooLong + "\n"), std::string::npos) << "the user's entry is kept whole";
+    EXPECT_EQ(Ini("CUSTOMER0"), "\\m\\ok.wav");
+    EXPECT_NE(text.find("CUSTOMER1=" + tooLong + "\n"), std::string::npos) << "the user's entry stays whole";
     EXPECT_EQ(text.find(tooLong.substr(0, 259) + "\n"), std::string::npos) << "no cut copy anywhere";
+
+    // The next run reads the same list with the same selection.
+    delete panel;
+    panel = nullptr;
+    CreatePanel();
+    Notify(kNotifySettingsPath, reinterpret_cast<LPARAM>(settings.c_str()));
+    ASSERT_EQ(List()->GetCount(), 2);
+    EXPECT_STREQ(static_cast<char*>(List()->GetItemDataPtr(0)), "\\m\\ok.wav");
+    EXPECT_EQ(std::string(static_cast<char*>(List()->GetItemDataPtr(1))), longest);
+    EXPECT_EQ(List()->GetCurSel(), 1);
 }
 
 TEST_F(PanelTest, SavingWritesCountSelectionAndItemsOnDestroy) {
