@@ -172,11 +172,13 @@ void CDemoDlg::StartPlayback() {
     PostToPanel(kNotifyPlayState, 1);
 }
 
-void CDemoDlg::StopPlayback() {
+void CDemoDlg::StopPlayback() { EndPlayback(true); }
+
+void CDemoDlg::EndPlayback(bool flatten) {
     PostToPanel(kNotifyPlayState, 0);
     if (!m_pPlayer) return;
     StopUpdateThread();
-    FlattenPosition();
+    if (flatten) FlattenPosition();
 
     CCsGuard hold(&m_csLock);
     m_pPlayer->Stop();
@@ -188,7 +190,7 @@ void CDemoDlg::StopPlayback() {
 }
 
 void CDemoDlg::ShowLoadError(const char* path) {
-    StopPlayback();
+    EndPlayback(false);  // the sprite stays where it was
     // One box at a time: a play press or demo step while it is open only stops.
     if (m_bErrorBoxOpen) return;
     char reason[256] = "";

@@ -104,6 +104,10 @@ public:
     BOOL m_bErrorBoxOpen;
 
 private:
+    // StopPlayback with or without settling the source where it is: a player that failed
+    // to load never moved it, and flattening its starting point, outside the room, would
+    // take the sprite off the pad.
+    void EndPlayback(bool flatten);
     static UINT IntervalFor(int pathMode);
     UINT ReadInterval();
     void PostToPanel(WPARAM code, LPARAM value);

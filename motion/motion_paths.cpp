@@ -34,7 +34,9 @@ constexpr double kSpiralStep = 0.06283185307;             // 2 pi / 100
 constexpr float kRoomLimit = 3.0f;
 // An insect above or below the room's limit is shown at half the limit's height.
 constexpr float kInsectHeightLimit = 1.5f;
-constexpr float kInsectOutputScale = 0.9f;
+// The float 0x3F666667, one unit in the last place above 0.9f (0x3F666666): the insect's
+// output factor is this value, not the float nearest 0.9.
+constexpr float kInsectOutputScale = 0.90000004f;
 constexpr float kInsectStep = 0.03f;
 constexpr float kInsectStart = 2.0f;
 constexpr float kInsectMinTargetRadius = 0.3f;

@@ -4,6 +4,8 @@
 // settings file.
 #pragma once
 
+#include <vector>
+
 #include "app/messages.h"
 #include "platform/mfc/afxwin.h"
 #include "skin/region_group.h"
@@ -52,4 +54,7 @@ public:
 private:
     void PostCommand(int command, LPARAM lParam);
     CComboBox* m_pCombo;
+    // Indexes, ascending, of stored paths too long for an item: not loaded, and their
+    // keys are left as the user wrote them when the list is saved.
+    std::vector<int> m_aKeptKeys;
 };

@@ -1,6 +1,11 @@
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "panels/control_panel.h"
 #include "platform/kernel/profile.h"
@@ -13,8 +18,50 @@ constexpr char kKeyLastSelect[] = "LASTSELECT";
 constexpr DWORD kOpenFileStructSize = 76;  // the platform's size of OPENFILENAMEA
 constexpr char kWaveFilter[] = "Wave files(*.wav)\0*.wav\0";
 constexpr std::size_t kValueSize = 260;
+// Room for a first read of the whole section; the platform's own limit for one.
+constexpr std::size_t kSectionReadSize = 32767;
 
 void ItemKey(char (&key)[32], int index) { std::snprintf(key, sizeof key, "CUSTOMER%d", index); }
+
+// The index of a key that a read of "CUSTOMER%d" would find (names compare without
+// regard to case; "CUSTOMER07" is not "CUSTOMER7"), or -1.
+int ItemIndexOf(const std::string& key) {
+    constexpr std::size_t kPrefixLength = sizeof "CUSTOMER" - 1;
+    constexpr std::size_t kMaxDigits = 10;
+    if (key.size() <= kPrefixLength || key.size() > kPrefixLength + kMaxDigits) return -1;
+    const std::string digits = key.substr(kPrefixLength);
+    if (digits.find_first_not_of("0123456789") != std::string::npos) return -1;
+    const long long value = std::stoll(digits);
+    if (value > INT_MAX) return -1;
+    char canonical[32];
+    ItemKey(canonical, static_cast<int>(value));
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        char c = key[i];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c != canonical[i]) return -1;
+    }
+    return static_cast<int>(value);
+}
+
+// The stored paths of indexes 0 .. count - 1, in index order, from one read of the
+// section: probing index after index would take hours for a hand-edited count of two
+// billion. Values come whole, never cut to a buffer; the first of a repeated key wins.
+std::map<int, std::string> ReadStoredItems(int count, const char* file) {
+    std::vector<char> section(kSectionReadSize);
+    for (;;) {
+        const DWORD size = static_cast<DWORD>(section.size());
+        if (GetPrivateProfileSectionA(kSection, section.data(), size, file) < size - 2) break;
+        section.resize(section.size() * 2);  // the list was cut: ask again with more room
+    }
+    std::map<int, std::string> items;
+    for (const char* entry = section.data(); *entry != '\0'; entry += std::strlen(entry) + 1) {
+        const char* equals = std::strchr(entry, '=');
+        if (!equals) continue;
+        const int index = ItemIndexOf(std::string(entry, equals));
+        if (index >= 0 && index < count) items.emplace(index, equals + 1);
+    }
+    return items;
+}
 
 void WriteInt(const char* key, int value, const char* file) {
     char text[kValueSize];
@@ -109,14 +156,14 @@ void CControlPanel::LoadCustomList() {
     CComboBox* list = GetCustomList();
     if (m_szSettingsPath[0] == '\0' || !list) return;
     ClearCustomList();
+    m_aKeptKeys.clear();
     const int count = static_cast<int>(GetPrivateProfileIntA(kSection, kKeyCount, 0, m_szSettingsPath));
     const int lastSelect = static_cast<int>(GetPrivateProfileIntA(kSection, kKeyLastSelect, 0, m_szSettingsPath));
-    for (int i = 0; i < count; ++i) {
-        char key[32];
-        ItemKey(key, i);
-        char value[kValueSize] = "";
-        GetPrivateProfileStringA(kSection, key, nullptr, value, sizeof value, m_szSettingsPath);
-        if (value[0] != '\0') AddCustomItem(value);
+    for (const auto& [index, path] : ReadStoredItems(count, m_szSettingsPath)) {
+        if (path.size() >= kItemPathSize)
+            m_aKeptKeys.push_back(index);  // a cut copy would name another file
+        else if (!path.empty())
+            AddCustomItem(path.c_str());
     }
     if (lastSelect < list->GetCount())
         list->SetCurSel(lastSelect);  // a negative value selects nothing
@@ -128,13 +175,22 @@ void CControlPanel::SaveCustomList() {
     CComboBox* list = GetCustomList();
     if (m_szSettingsPath[0] == '\0' || !list) return;
     const int count = list->GetCount();
-    WriteInt(kKeyCount, count, m_szSettingsPath);
+    // Items take the keys in list order around the kept ones, and the count spans those
+    // too, so the next load skips them again and finds the same list.
+    std::vector<int> itemKeys;
+    int next = 0;
+    for (int i = 0; i < count; ++i) {
+        while (std::binary_search(m_aKeptKeys.begin(), m_aKeptKeys.end(), next)) ++next;
+        itemKeys.push_back(next++);
+    }
+    const int span = m_aKeptKeys.empty() ? next : std::max(next, m_aKeptKeys.back() + 1);
+    WriteInt(kKeyCount, span, m_szSettingsPath);
     WriteInt(kKeyLastSelect, list->GetCurSel(), m_szSettingsPath);
     for (int i = 0; i < count; ++i) {
         const char* path = static_cast<const char*>(list->GetItemDataPtr(i));
         if (!path) continue;
         char key[32];
-        ItemKey(key, i);
+        ItemKey(key, itemKeys[static_cast<std::size_t>(i)]);
         WritePrivateProfileStringA(kSection, key, path, m_szSettingsPath);
     }
 }

@@ -30,12 +30,14 @@ const StringEntry kStrings[] = {
 
 constexpr const char* kAboutText =
     "Zor3DPlayer\n"
-    "A demonstration of positional 3D audio.\n\n"
-    "Pick a clip, a path and a room, press Play, and listen to the "
-    "source fly around your head. In Manual mode drag it yourself.";
+    "Version 002\n\n"
+    "Demonstrates positional 3D audio: one clip moves around your head along the path you "
+    "choose, in the room you choose.\n\n"
+    "Headphones give the best effect. To force HRTF on for them, put hrtf = true under "
+    "[general] in OpenAL Soft's own configuration file, ~/.alsoftrc or ~/.config/alsoft.conf.";
 
 const DialogEntry kDialogs[] = {
-    {IDD_ABOUTBOX, {"About Zor3DPlayer", 360, 170, "DejaVu Sans", 9, WS_POPUP | WS_CAPTION | WS_SYSMENU, kAboutText, true}},
+    {IDD_ABOUTBOX, {"About Zor3DPlayer", 400, 250, "DejaVu Sans", 9, WS_POPUP | WS_CAPTION | WS_SYSMENU, kAboutText, true}},
     {IDD_MAIN, {"Zor3DPlayer", 640, 455, "DejaVu Sans", 9, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX}},
 };
 

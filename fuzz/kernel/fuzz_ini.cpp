@@ -24,6 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     GetPrivateProfileStringA(nullptr, nullptr, "", buf, sizeof buf, file.c_str());
     GetPrivateProfileStringA("ZOR3DPLAYER", nullptr, "", buf, 7, file.c_str());
+    for (DWORD room : {DWORD{2}, DWORD{9}, DWORD{sizeof buf}}) {
+        const DWORD n = GetPrivateProfileSectionA("ZOR3DPLAYER", buf, room, file.c_str());
+        if (n >= room || buf[n] != '\0') std::abort();
+    }
 
     if (WritePrivateProfileStringA("ZOR3DPLAYER", "FUZZKEY", "value 1", file.c_str())) {
         GetPrivateProfileStringA("zor3dplayer", "fuzzkey", "", buf, sizeof buf, file.c_str());

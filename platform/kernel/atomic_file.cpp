@@ -1,6 +1,8 @@
 #include "platform/kernel/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,11 +64,50 @@ std::string ResolveLink(const std::string& path) {
     return resolved;
 }
 
+constexpr char kTemporaryMarker[] = ".tmp";
+
+// "<file>.tmp<pid>-<n>-<r>": the writer's process id, a count and a random number.
 std::string TemporaryName(const std::string& path) {
     static std::atomic<unsigned> counter{0};
     std::random_device entropy;
-    return path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
+    return path + kTemporaryMarker + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
            std::to_string(entropy());
+}
+
+bool AllDigits(const std::string& text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// The writer's process id from a temporary name of file, or 0 when name is not one.
+pid_t WriterOfTemporary(const std::string& name, const std::string& file) {
+    const std::string prefix = file + kTemporaryMarker;
+    if (name.compare(0, prefix.size(), prefix) != 0) return 0;
+    const std::string rest = name.substr(prefix.size());
+    const std::size_t first = rest.find('-');
+    const std::size_t second = first == std::string::npos ? first : rest.find('-', first + 1);
+    if (second == std::string::npos) return 0;
+    const std::string pid = rest.substr(0, first);
+    if (!AllDigits(pid) || pid.size() > 9 || !AllDigits(rest.substr(first + 1, second - first - 1)) ||
+        !AllDigits(rest.substr(second + 1)))
+        return 0;
+    return static_cast<pid_t>(std::stol(pid));
+}
+
+// A writer killed between writing its temporary file and the rename leaves the file
+// behind; once that process is gone nobody else will remove it. A live writer's file,
+// this process's own included, may be in use and stays.
+void RemoveStaleTemporaries(const std::string& path) {
+    const std::string folder = FolderOf(path);
+    const std::size_t slash = path.rfind('/');
+    const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const pid_t writer = WriterOfTemporary(entry->d_name, file);
+        if (writer <= 0 || writer == ::getpid()) continue;
+        if (::kill(writer, 0) != 0 && errno == ESRCH) ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
 }
 
 void SyncFolder(const std::string& folder) {
@@ -99,6 +140,7 @@ ReadOutcome ReadWholeFile(const std::string& path, std::string* bytes) {
 
 bool ReplaceFileAtomically(const std::string& requestedPath, const std::string& bytes) {
     const std::string path = ResolveLink(requestedPath);
+    RemoveStaleTemporaries(path);
     const std::string temporary = TemporaryName(path);
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return false;
@@ -107,7 +149,8 @@ bool ReplaceFileAtomically(const std::string& requestedPath, const std::string& 
     if (::stat(path.c_str(), &old) == 0) ::fchmod(file.get(), old.st_mode & 07777);
     bool written = WriteAll(file.get(), bytes) && ::fsync(file.get()) == 0;
     written = file.Close() && written;
-    if (!written || g_fault.load() == ReplaceFault::BeforeRename) {
+    if (g_fault.load() == ReplaceFault::BeforeRename) return false;  // as if the process died here
+    if (!written) {
         ::unlink(temporary.c_str());
         return false;
     }

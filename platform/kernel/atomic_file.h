@@ -14,7 +14,8 @@ constexpr std::size_t kMaxWholeFileBytes = 16u * 1024u * 1024u;
 
 ReadOutcome ReadWholeFile(const std::string& path, std::string* bytes);
 
-// Keeps the old file's permissions; a new file gets 0666 less the umask.
+// Keeps the old file's permissions; a new file gets 0666 less the umask. Removes the
+// temporary files that earlier writers, killed before their rename, left beside it.
 bool ReplaceFileAtomically(const std::string& path, const std::string& bytes);
 
 // For tests: make the next replacements stop after the temporary file is complete but

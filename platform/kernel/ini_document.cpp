@@ -49,6 +49,9 @@ std::string Unquote(const std::string& value) {
     return value;
 }
 
+// The value of a key line whose first '=' is at equals.
+std::string ValueOf(const std::string& line, std::size_t equals) { return Unquote(TrimBlanks(line.substr(equals + 1))); }
+
 bool HasLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
 
 }  // namespace
@@ -126,7 +129,7 @@ std::optional<std::string> IniDocument::Get(const std::string& section, const st
     for (const Span& span : SectionSpans(section))
         for (std::size_t i = span.header + 1; i < span.end; ++i)
             if (KeyLine(m_lines[i], &name, &eq) && EqualsNoCase(name, wanted))
-                return Unquote(TrimBlanks(m_lines[i].substr(eq + 1)));
+                return ValueOf(m_lines[i], eq);
     return std::nullopt;
 }
 
@@ -154,6 +157,16 @@ std::vector<std::string> IniDocument::KeyNames(const std::string& section) const
             if (!seen) names.push_back(name);
         }
     return names;
+}
+
+std::vector<std::pair<std::string, std::string>> IniDocument::Entries(const std::string& section) const {
+    std::vector<std::pair<std::string, std::string>> entries;
+    std::string name;
+    std::size_t eq = 0;
+    for (const Span& span : SectionSpans(section))
+        for (std::size_t i = span.header + 1; i < span.end; ++i)
+            if (KeyLine(m_lines[i], &name, &eq)) entries.emplace_back(name, ValueOf(m_lines[i], eq));
+    return entries;
 }
 
 void IniDocument::Set(const std::string& section, const std::string& key, const std::string& value) {

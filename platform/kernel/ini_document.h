@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kernel {
@@ -19,6 +20,9 @@ public:
     std::optional<std::string> Get(const std::string& section, const std::string& key) const;
     std::vector<std::string> SectionNames() const;
     std::vector<std::string> KeyNames(const std::string& section) const;
+    // Every key line of the sections of that name, in file order, as Get reads them:
+    // names and values trimmed, values unquoted. A key may appear more than once.
+    std::vector<std::pair<std::string, std::string>> Entries(const std::string& section) const;
 
     void Set(const std::string& section, const std::string& key, const std::string& value);
     void DeleteKey(const std::string& section, const std::string& key);

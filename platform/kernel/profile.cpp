@@ -42,16 +42,16 @@ DWORD CopyTruncated(const std::string& text, LPSTR buffer, DWORD size) {
     return static_cast<DWORD>(count);
 }
 
-// Names separated by '\0' and ended by a second '\0'. When they do not fit, the list is
-// cut, still double-terminated, and size - 2 is returned, as the platform does.
-DWORD CopyNameList(const std::vector<std::string>& names, LPSTR buffer, DWORD size) {
+// Strings separated by '\0' and ended by a second '\0'. When they do not fit, the list
+// is cut, still double-terminated, and size - 2 is returned, as the platform does.
+DWORD CopyStringList(const std::vector<std::string>& strings, LPSTR buffer, DWORD size) {
     if (size < 2) {
         buffer[0] = '\0';
         return 0;
     }
     std::string list;
-    for (const std::string& n : names) {
-        list += n;
+    for (const std::string& s : strings) {
+        list += s;
         list += '\0';
     }
     if (list.size() + 1 <= size) {
@@ -83,16 +83,19 @@ bool ParseLeadingInt(const std::string& text, INT* value) {
     return true;
 }
 
+// Reads the file as one snapshot while no write of this process is half done.
+bool LoadShared(LPCSTR fileName, IniDocument* doc) {
+    kernel::ReadOutcome outcome;
+    std::lock_guard<std::mutex> lock(ProfileMutex());
+    return Load(fileName, doc, &outcome);
+}
+
 }  // namespace
 
 UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName) {
     if (!section || !key) return static_cast<UINT>(defaultValue);
     IniDocument doc;
-    kernel::ReadOutcome outcome;
-    {
-        std::lock_guard<std::mutex> lock(ProfileMutex());
-        if (!Load(fileName, &doc, &outcome)) return static_cast<UINT>(defaultValue);
-    }
+    if (!LoadShared(fileName, &doc)) return static_cast<UINT>(defaultValue);
     std::optional<std::string> text = doc.Get(section, key);
     INT value = defaultValue;
     if (!text || !ParseLeadingInt(*text, &value)) return static_cast<UINT>(defaultValue);
@@ -103,20 +106,31 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
                                LPCSTR fileName) {
     if (!buffer || size == 0) return 0;
     IniDocument doc;
-    kernel::ReadOutcome outcome;
-    bool loaded;
-    {
-        std::lock_guard<std::mutex> lock(ProfileMutex());
-        loaded = Load(fileName, &doc, &outcome);
-    }
-    if (!section) return CopyNameList(loaded ? doc.SectionNames() : std::vector<std::string>{}, buffer, size);
-    if (!key) return CopyNameList(loaded ? doc.KeyNames(section) : std::vector<std::string>{}, buffer, size);
+    const bool loaded = LoadShared(fileName, &doc);
+    if (!section) return CopyStringList(loaded ? doc.SectionNames() : std::vector<std::string>{}, buffer, size);
+    if (!key) return CopyStringList(loaded ? doc.KeyNames(section) : std::vector<std::string>{}, buffer, size);
     if (loaded)
         if (std::optional<std::string> value = doc.Get(section, key)) return CopyTruncated(*value, buffer, size);
     // The platform drops trailing blanks of the default.
     std::string fallback = defaultValue ? defaultValue : "";
     while (!fallback.empty() && (fallback.back() == ' ' || fallback.back() == '\t')) fallback.pop_back();
     return CopyTruncated(fallback, buffer, size);
+}
+
+DWORD GetPrivateProfileSectionA(LPCSTR section, LPSTR buffer, DWORD size, LPCSTR fileName) {
+    if (!buffer || size == 0) return 0;
+    IniDocument doc;
+    const bool loaded = LoadShared(fileName, &doc);
+    std::vector<std::string> lines;
+    if (section && loaded) {
+        for (const auto& [key, value] : doc.Entries(section)) {
+            std::string line = key + "=" + value;
+            // A NUL byte inside the line would otherwise split it into a false second entry.
+            line.resize(std::strlen(line.c_str()));
+            lines.push_back(std::move(line));
+        }
+    }
+    return CopyStringList(lines, buffer, size);
 }
 
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName) {

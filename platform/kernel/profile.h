@@ -16,6 +16,9 @@
 //   size - 1 characters and always terminated; returns the characters copied. A null
 //   section lists the section names, a null key the section's key names, each ended by
 //   '\0' with a final extra '\0' (size - 2 when the list had to be cut).
+// - GetPrivateProfileSectionA: every "key=value" line of the section (of each section of
+//   that name, in file order), names and values as the reads above see them, in the same
+//   list form; size - 2 means the list was cut and the caller should ask with more room.
 // - WritePrivateProfileStringA: replaces a key's value in place, else adds it at the end
 //   of its section, else adds the section at the end of the file; a null value deletes
 //   the key, a null key the section. Names or values that would change how the file
@@ -29,4 +32,5 @@
 UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName);
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue,
                                LPSTR buffer, DWORD size, LPCSTR fileName);
+DWORD GetPrivateProfileSectionA(LPCSTR section, LPSTR buffer, DWORD size, LPCSTR fileName);
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName);

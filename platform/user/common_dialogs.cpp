@@ -18,12 +18,7 @@ void RunUntil(HWND owner, const std::shared_ptr<bool>& done) {
     BOOL wasDisabled = top ? EnableWindow(top, FALSE) : TRUE;
     while (!*done) {
         if (PumpOne(nullptr, GetModalMessageFilter())) continue;
-        bool quit;
-        {
-            std::lock_guard<std::mutex> lock(S().mutex);
-            quit = S().quitPosted;
-        }
-        if (quit || *done) break;
+        if (QuitPending() || *done) break;
         WaitForWork();
     }
     if (top && !wasDisabled && IsWindow(top)) EnableWindow(top, TRUE);
@@ -48,6 +43,7 @@ std::vector<std::pair<std::string, std::string>> ParseFilter(const char* p) {
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     auto* host = user_host::GetHost();
     if (!host) return IDOK;
+    if (QuitPending()) return IDCANCEL;  // its loop would end at once: show nothing
     user_host::MessageBoxRequest request{owner, caption ? caption : "Error", text ? text : "", type};
     auto done = std::make_shared<bool>(false);
     auto result = std::make_shared<int>(IDOK);
@@ -62,7 +58,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
 BOOL GetOpenFileNameA(OPENFILENAMEA* ofn) {
     if (!ofn || (ofn->lStructSize != 76 && ofn->lStructSize != sizeof(OPENFILENAMEA))) return FALSE;
     auto* host = user_host::GetHost();
-    if (!host) return FALSE;
+    if (!host || QuitPending()) return FALSE;
     user_host::OpenFileRequest request;
     request.owner = ofn->hwndOwner;
     request.filters = ParseFilter(ofn->lpstrFilter);

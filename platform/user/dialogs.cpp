@@ -100,16 +100,11 @@ INT_PTR RunModalDialogLoop(HWND dialog) {
         return w->dialogEnded;
     };
     INT_PTR result = -1;
-    if (ended(&result)) return result;
+    if (ended(&result) || QuitPending()) return result;
     ShowWindow(dialog, SW_SHOW);
     while (!ended(&result)) {
         if (PumpOne(dialog, GetModalMessageFilter())) continue;
-        bool quit;
-        {
-            std::lock_guard<std::mutex> lock(S().mutex);
-            quit = S().quitPosted;
-        }
-        if (quit) break;  // the quit message stays for the loops further out
+        if (QuitPending()) break;  // the quit message stays for the loops further out
         if (ended(&result)) break;
         WaitForWork();
     }

@@ -112,6 +112,11 @@ bool IsComboBox(HWND window);
 bool IsToolTip(HWND window);
 HWND TopLevelOf(HWND window);
 ComboState GetComboState(HWND combo);
+// Whether the user's input may reach the window now, by the rules the layer routes its
+// own input with: not while another window holds the mouse capture, nor while the
+// window or its top-level window is disabled (as a modal loop for another window does).
+// Native controls ask this before they act on input they receive themselves.
+bool TakesUserInput(HWND window);
 std::vector<MenuItem> SystemMenuItems(HWND top);  // the program's entries, then Close
 bool GetIconImage(HICON icon, IconImage* out);
 HICON WindowIcon(HWND top, bool big);

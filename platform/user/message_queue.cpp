@@ -230,6 +230,11 @@ void WaitForWork() {
     s.wakePending = false;
 }
 
+bool QuitPending() {
+    std::lock_guard<std::mutex> lock(S().mutex);
+    return S().quitPosted;
+}
+
 bool PumpOne(HWND modalDialog, MSGFILTERPROC filter) {
     MSG msg;
     if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
@@ -381,6 +386,14 @@ DWORD NextTimerDelay() {
     if (next <= now) return 0;
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(next - now).count() + 1;
     return static_cast<DWORD>(ms);
+}
+
+bool TakesUserInput(HWND window) {
+    std::lock_guard<std::mutex> lock(S().mutex);
+    Window* w = Find(window);
+    if (!w) return false;
+    if (S().capture && S().capture != window) return false;
+    return !TopDisabled(w);
 }
 
 void InjectMouse(HWND top, UINT message, int x, int y, WPARAM keys) {

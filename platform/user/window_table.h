@@ -147,6 +147,8 @@ void WakeUiThread();
 void WaitForWork();
 // One pending message, dispatched through the modal filters given; false when idle.
 bool PumpOne(HWND modalDialog, MSGFILTERPROC filter);
+// A quit message waits: every modal loop ends on it, and none should start.
+bool QuitPending();
 
 // Class procedures of the built-in controls.
 LRESULT ComboBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

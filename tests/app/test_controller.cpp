@@ -194,11 +194,16 @@ TEST_F(ControllerTest, RoomChosenWhileStoppedReachesTheNextPlay) {
     EXPECT_TRUE(reverb.effectAttached);
 }
 
-TEST_F(ControllerTest, LoadErrorShowsOneBoxPerPress) {
+TEST_F(ControllerTest, LoadErrorShowsOneBoxPerPressAndLeavesTheSpriteWhereItWas) {
     const char missing[] = "\\nowhere\\missing.wav";
     Command(kCmdCustomSource, reinterpret_cast<LPARAM>(missing));
+    dlg().m_pad.PlaceSprite(-0.5f, 0, 0.5f);  // Manual: wherever the user left it
+    const RECT sprite = world.Region(29);
+    ASSERT_FALSE(IsRectEmpty(&sprite));
     auto posted = Command(kCmdPlay);
     EXPECT_EQ(dlg().m_pPlayer, nullptr);
+    const RECT after = world.Region(29);
+    EXPECT_TRUE(EqualRect(&sprite, &after)) << "the player that failed to load never placed the source";
     ASSERT_EQ(world.host.boxes.size(), 1u);
     char reason[256] = "";
     LoadStringA(AfxGetResourceHandle(), 104, reason, sizeof reason);

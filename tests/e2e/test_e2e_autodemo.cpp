@@ -97,10 +97,12 @@ bool ParseWave(const std::string& b, Rendered* out) {
     return false;
 }
 
-// Runs the program in dir with the given environment additions; the exit status, or
-// -1 when it had to be killed after the time-out.
+// Runs the program in dir with the given environment additions; the exit status, 128
+// when a signal ended it, or -1 when it had to be killed after the time-out. With
+// termAfterS it gets SIGTERM twice in quick succession after that many seconds, as
+// senders that signal the whole process group (timeout, a desktop session) deliver it.
 int RunProgram(const fs::path& dir, const std::vector<std::string>& env, const char* script, int timeoutS,
-        double* seconds) {
+        double* seconds, double termAfterS = -1) {
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
@@ -111,10 +113,18 @@ int RunProgram(const fs::path& dir, const std::vector<std::string>& env, const c
         _exit(127);
     }
     int status = 0;
+    bool termSent = false;
     for (;;) {
         const pid_t done = waitpid(pid, &status, WNOHANG);
         *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (done == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+        if (termAfterS >= 0 && !termSent && *seconds >= termAfterS) {
+            kill(pid, SIGTERM);
+            // Apart enough to arrive as two signals rather than merge into one.
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            kill(pid, SIGTERM);
+            termSent = true;
+        }
         if (*seconds > timeoutS) {
             kill(pid, SIGKILL);
             waitpid(pid, &status, 0);
@@ -199,6 +209,29 @@ TEST(EndToEnd, HorizontalCircleSwingsTheSoundAndTheSettingsKeepTheLastStep) {
     EXPECT_NEAR(tRight, 3.9, 1.8);
     EXPECT_NEAR(tLeft, 11.6, 1.8);
     EXPECT_NEAR(tLeft - tRight, 7.7, 1.5);
+    fs::remove_all(dir);
+}
+
+TEST(EndToEnd, TerminationWhileTheLoadErrorBoxIsOpenEndsLikeTheCloseButtonAndSaves) {
+    const fs::path dir = fs::temp_directory_path() / ("zor_e2e_term_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::copy_file(ZOR_EXECUTABLE, dir / "zor3dplayer");
+    // The custom source cannot be played, so the demo's first step opens the load-error
+    // box, and every later step waits for it.
+    WriteAll(dir / "Zor3DPlayer.ini",
+             "[ZOR3DPLAYER]\n3DSOUNDDEMO_SOURCE=5\n3DSOUNDDEMO_SOURCENAME=\\nowhere\\missing.wav\n");
+    WriteAll(dir / "term.ini", "[Counter]\nDemoCounter=1\nDemoLoop=TRUE\n"
+                               "[AutoDemo1]\nTimer=500\nMovingPath =Horizontal\nEnableEffects=FALSE\n");
+
+    double seconds = 0;
+    const int status = RunProgram(dir, {"QT_QPA_PLATFORM=offscreen", "ALSOFT_DRIVERS=null"}, "term.ini", 15, &seconds,
+                                  2.5);
+    ASSERT_EQ(status, 0) << "ended after " << seconds << " s";
+    EXPECT_LT(seconds, 6.0) << "the box does not hold the program";
+    const std::string ini = ReadAll(dir / "Zor3DPlayer.ini");
+    EXPECT_EQ(IniValue(ini, "3DSOUNDDEMO_PATH"), "1") << "the settings were saved";
+    EXPECT_EQ(IniValue(ini, "CUSTOMERCOUNT"), "0");
     fs::remove_all(dir);
 }
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "motion/spatial_player.h"
@@ -271,6 +273,24 @@ TEST_F(MotionTest, InsectOutputIsClampedWithHalfHeightAboveAndBelow) {
     const Vec3 inBand = Next();
     EXPECT_NEAR(inBand.y, 0.9f * m_player.m_insectPos.y / 3.0f, 1e-6f);
     EXPECT_GT(inBand.y, 0.5f);
+}
+
+TEST_F(MotionTest, InsectOutputIsTheFlightTimesTheSinglePrecisionNineTenths) {
+    // The factor is 0.90000004 (0x3F666667), one unit in the last place above 0.9f; a
+    // product of two floats is exact in double, so rounding it once gives the float product.
+    const std::uint32_t bits = 0x3F666667u;
+    float factor = 0.0f;
+    std::memcpy(&factor, &bits, sizeof factor);
+    m_player.SetPathMode(4);
+    msvcrt::srand(7u);
+    m_player.PickInsectTarget();
+    for (int i = 0; i < 200; ++i) {
+        Next();
+        const Vec3 p = m_player.m_insectPos;
+        ASSERT_EQ(m_player.m_pos.x, static_cast<float>(static_cast<double>(factor) * p.x)) << "tick " << i;
+        ASSERT_EQ(m_player.m_pos.y, static_cast<float>(static_cast<double>(factor) * p.y)) << "tick " << i;
+        ASSERT_EQ(m_player.m_pos.z, static_cast<float>(static_cast<double>(factor) * p.z)) << "tick " << i;
+    }
 }
 
 TEST_F(MotionTest, InsectFlightStaysInTheRoomForAHundredThousandTicks) {

@@ -2,6 +2,7 @@
 // become highlights, the custom list and its keys in the settings file.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 #include "app/messages.h"
@@ -216,6 +217,51 @@ TEST_F(PanelTest, LoadingSkipsBadEntriesAndClampsTheSelection) {
     panel->LoadCustomList();
     EXPECT_EQ(List()->GetCount(), 2);
     EXPECT_EQ(List()->GetCurSel(), -1);
+}
+
+TEST_F(PanelTest, AHugeCountLoadsTheStoredItemsInIndexOrderAtOnce) {
+    // Hand-edited: keys in any order and case, a second section of the same name, one
+    // key twice, and enough other lines that the section outgrows a first small read.
+    std::string body = "CUSTOMERCOUNT=2000000000\nLASTSELECT=2\ncustomer7=\\m\\seven.wav\nCUSTOMER07=\\m\\padded.wav\n"
+                       "CUSTOMER3=\nCUSTOMER12=nobackslash.wav\nCUSTOMER2000000000=\\m\\beyond.wav\n";
+    for (int i = 0; i < 300; ++i) body += "NOTE" + std::to_string(i) + "=" + std::string(200, 'n') + "\n";
+    body += "CUSTOMER1999999999=\\m\\last.wav\nCUSTOMER0=\\m\\zero.wav\nCUSTOMER0=\\m\\again.wav\n"
+            "[OTHER]\nCUSTOMER4=\\m\\other.wav\n[zor3dplayer]\nCUSTOMER5=\\m\\five.wav\n";
+    WriteIni(body);
+    const auto start = std::chrono::steady_clock::now();
+    Notify(kNotifySettingsPath, reinterpret_cast<LPARAM>(settings.c_str()));
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 2.0) << "the time follows the file, not the count";
+    const char* const want[] = {"\\m\\zero.wav", "\\m\\five.wav", "\\m\\seven.wav", "\\m\\last.wav"};
+    ASSERT_EQ(List()->GetCount(), 4);
+    for (int i = 0; i < 4; ++i) EXPECT_STREQ(static_cast<char*>(List()->GetItemDataPtr(i)), want[i]) << i;
+    EXPECT_EQ(List()->GetCurSel(), 2);
+}
+
+TEST_F(PanelTest, APathTooLongToLoadIsSkippedButNeverCutNorOverwritten) {
+    const std::string tooLong = "\\long\\" + std::string(300, 'x') + ".wav";
+    const std::string longest = "\\" + std::string(258, 'f');  // 259 characters fit
+    WriteIni("CUSTOMERCOUNT=3\nLASTSELECT=1\nCUSTOMER0=\\m\\ok.wav\nCUSTOMER1=" + tooLong + "\nCUSTOMER2=" + longest +
+             "\n");
+    Notify(kNotifySettingsPath, reinterpret_cast<LPARAM>(settings.c_str()));
+    ASSERT_EQ(List()->GetCount(), 2);
+    EXPECT_EQ(std::string(static_cast<char*>(List()->GetItemDataPtr(1))), longest);
+    EXPECT_EQ(List()->GetCurSel(), 1);
+    panel->DestroyWindow();
+    const std::string text = app_test::ReadFile(settingsNative);
+    EXPECT_EQ(Ini("CUSTOMER0"), "\\m\\ok.wav");
+    EXPECT_NE(text.find("CUSTOMER1=" + tooLong + "\n"), std::string::npos) << "the user's entry stays whole";
+    EXPECT_EQ(text.find(tooLong.substr(0, 259) + "\n"), std::string::npos) << "no cut copy anywhere";
+
+    // The next run reads the same list with the same selection.
+    delete panel;
+    panel = nullptr;
+    CreatePanel();
+    Notify(kNotifySettingsPath, reinterpret_cast<LPARAM>(settings.c_str()));
+    ASSERT_EQ(List()->GetCount(), 2);
+    EXPECT_STREQ(static_cast<char*>(List()->GetItemDataPtr(0)), "\\m\\ok.wav");
+    EXPECT_EQ(std::string(static_cast<char*>(List()->GetItemDataPtr(1))), longest);
+    EXPECT_EQ(List()->GetCurSel(), 1);
 }
 
 TEST_F(PanelTest, SavingWritesCountSelectionAndItemsOnDestroy) {

@@ -18,6 +18,21 @@ bool SameItems(const QComboBox& box, const std::vector<user_host::ComboItem>& it
     return true;
 }
 
+bool IsUserInput(QEvent::Type type) {
+    switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
 QRect ClosedComboRect(const user_host::ComboState& state) {
@@ -36,6 +51,11 @@ NativeCombo::NativeCombo(HWND combo, QWidget* parent, std::function<void()> onIn
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     // Only the user's choice goes back: activated is not emitted for changes we make.
     QObject::connect(this, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
+        // A list that was open before the input was taken away chooses nothing.
+        if (!user_host::TakesUserInput(combo_)) {
+            Apply(user_host::GetComboState(combo_));
+            return;
+        }
         // The parent hears CBN_SELCHANGE synchronously: the program runs inside this call.
         ++inSignal_;
         user_host::InjectComboSelection(combo_, index);
@@ -44,6 +64,16 @@ NativeCombo::NativeCombo(HWND combo, QWidget* parent, std::function<void()> onIn
             QMetaObject::invokeMethod(this, [this] { delete this; }, Qt::QueuedConnection);
         }
     });
+}
+
+bool NativeCombo::event(QEvent* event) {
+    if (IsUserInput(event->type()) && !user_host::TakesUserInput(combo_)) {
+        // Not ours to answer: the toolkit hands it on to the window, which gives it to the
+        // layer, and the layer routes it to the capture or drops it, as for any window.
+        event->ignore();
+        return false;
+    }
+    return QComboBox::event(event);
 }
 
 void NativeCombo::Apply(const user_host::ComboState& state) {

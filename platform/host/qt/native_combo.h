@@ -21,6 +21,9 @@ public:
     void Dispose();
     bool InSignal() const { return inSignal_ > 0; }
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     HWND combo_;
     std::function<void()> onInput_;

@@ -14,7 +14,10 @@
 // user_host::SetHost and destroys it after the last window has gone.
 std::unique_ptr<user_host::Host> CreateQtHost(int& argc, char** argv);
 
-// From now on the first SIGINT, SIGTERM or SIGHUP reaches every visible top-level window
-// as WM_CLOSE, as if its close button were pressed; any further one has the default
-// effect. Needs the host's application object. False when it could not be arranged.
+// From now on the first SIGINT, SIGTERM or SIGHUP closes the toolkit's boxes and file
+// dialogs, reaches every visible top-level window as WM_CLOSE, as if its close button
+// were pressed, and then posts the quit message that ends every modal loop. Another such
+// signal within a few seconds is the same request again; one after that, with the
+// program still running, has the signal's default effect. Needs the host's application
+// object. False when it could not be arranged.
 bool CloseWindowsOnTerminationSignals();

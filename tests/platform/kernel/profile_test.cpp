@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "platform/kernel/atomic_file.h"
 #include "tests/platform/kernel/temp_dir.h"
@@ -190,16 +194,57 @@ TEST_F(ProfileTest, NamesThatWouldBreakTheFileAreRefused) {
     EXPECT_EQ(dir.Read("r.ini"), "[s]\nk=1\n");
 }
 
-TEST_F(ProfileTest, InterruptedWriteLeavesOldFileIntactAndNoTemporary) {
+// A writer that dies between writing its temporary file and the rename, in a child
+// process that waits for *release to close before it ends. Its exit status is 0 when
+// the write reported failure.
+pid_t InterruptedWriter(const std::string& file, int* release) {
+    int fds[2];
+    if (::pipe(fds) != 0) return -1;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[1]);
+        kernel::SetReplaceFaultForTesting(kernel::ReplaceFault::BeforeRename);
+        const bool written = WritePrivateProfileStringA("s", "k", "lost", file.c_str());
+        char byte;
+        while (::read(fds[0], &byte, 1) > 0) {
+        }
+        ::_exit(written ? 1 : 0);
+    }
+    ::close(fds[0]);
+    *release = fds[1];
+    return pid;
+}
+
+int Finish(pid_t writer, int release) {
+    ::close(release);
+    int status = -1;
+    ::waitpid(writer, &status, 0);
+    return status;
+}
+
+TEST_F(ProfileTest, InterruptedWritesLeaveTheOldFileIntactAndALaterWriteClearsTheirTemporaries) {
     std::string file = dir.Write("atomic.ini", "[s]\nk=old\n; note\n");
-    kernel::SetReplaceFaultForTesting(kernel::ReplaceFault::BeforeRename);
-    EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "new", file.c_str()));
-    kernel::SetReplaceFaultForTesting(kernel::ReplaceFault::None);
+    int busyRelease = -1;
+    const pid_t busy = InterruptedWriter(file, &busyRelease);  // still at work
+    ASSERT_GT(busy, 0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (dir.EntryCount() < 2 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    int deadRelease = -1;
+    const pid_t dead = InterruptedWriter(file, &deadRelease);
+    ASSERT_GT(dead, 0);
+    EXPECT_EQ(Finish(dead, deadRelease), 0);
     EXPECT_EQ(dir.Read("atomic.ini"), "[s]\nk=old\n; note\n");
-    EXPECT_EQ(dir.EntryCount(), 1u);
+    EXPECT_EQ(dir.EntryCount(), 3u) << "each writer's temporary file";
+
     EXPECT_TRUE(WritePrivateProfileStringA("s", "k", "new", file.c_str()));
     EXPECT_EQ(GetString("s", "k", file), "new");
+    EXPECT_EQ(dir.EntryCount(), 2u) << "the dead writer's is gone, the busy one's stays";
+
+    EXPECT_EQ(Finish(busy, busyRelease), 0);
+    EXPECT_TRUE(WritePrivateProfileStringA("s", "k", "newer", file.c_str()));
     EXPECT_EQ(dir.EntryCount(), 1u);
+    EXPECT_EQ(dir.Read("atomic.ini"), "[s]\nk=newer\n; note\n");
 }
 
 TEST_F(ProfileTest, RewriteKeepsPermissionsAndSymlinks) {

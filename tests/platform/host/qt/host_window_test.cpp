@@ -21,6 +21,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
+#include <QWheelEvent>
 
 #include "platform/host/qt/native_combo.h"
 #include "platform/host/qt/qt_host.h"
@@ -380,6 +381,78 @@ TEST_F(QtHostWindowTest, TheProgramMayDestroyTheComboBoxWhileHandlingItsChoice) 
     EXPECT_EQ(qt_host::FindNativeCombo(combo), nullptr);
 }
 
+TEST_F(QtHostWindowTest, TheComboBoxTakesNoInputWhileAnotherWindowHasTheCaptureOrAModalLoopRuns) {
+    HWND combo = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, 10, 12, 105, 180, top,
+                                 reinterpret_cast<HMENU>(103), nullptr, nullptr);
+    for (const char* item : {"one.wav", "two.wav"}) SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    SendMessageA(combo, CB_SETCURSEL, 0, 0);
+    RunFor(10);
+    QPointer<qt_host::NativeCombo> box(qt_host::FindNativeCombo(combo));
+    ASSERT_FALSE(box.isNull());
+    const QPoint onBox = box->geometry().center();
+    // A click, a key and a wheel turn on the box: each would open or change it.
+    auto tryToChoose = [&] {
+        SendNativeMouse(widget, QEvent::MouseButtonPress, onBox);
+        SendNativeMouse(widget, QEvent::MouseButtonRelease, onBox);
+        RunFor(20);
+        const bool opened = box->view()->isVisible();
+        if (opened) box->hidePopup();
+        QTest::keyClick(box.data(), Qt::Key_Down);
+        QWheelEvent wheel(QPointF(5, 5), QPointF(box->mapToGlobal(QPoint(5, 5))), QPoint(), QPoint(0, -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(box.data(), &wheel);
+        RunFor(20);
+        return opened;
+    };
+
+    // The auto-demo's case: the window holds the capture, and the press is the window's.
+    SetCapture(top);
+    g_log.clear();
+    EXPECT_FALSE(tryToChoose()) << "the list must not open";
+    EXPECT_EQ(box->currentIndex(), 0);
+    EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_TRUE(Of(top, WM_COMMAND).empty());
+    ASSERT_EQ(Of(top, WM_LBUTTONDOWN).size(), 1u) << "routed to the capture like a click anywhere else";
+    EXPECT_EQ(GET_X_LPARAM(Of(top, WM_LBUTTONDOWN)[0].lParam), onBox.x());
+    ReleaseCapture();
+
+    // A box of another window runs its modal loop; clicks on this one reach nobody.
+    static const DialogTemplate kBox{"Box", 200, 100, "Sans", 9, WS_POPUP | WS_CAPTION, "", false};
+    RegisterDialogTemplate(901, kBox);
+    bool openedDuringTheBox = true;
+    g_log.clear();
+    QTimer::singleShot(50, [&] {
+        openedDuringTheBox = tryToChoose();
+        for (HWND other : user_host::TopLevelWindows())
+            if (other != top && IsWindowVisible(other)) EndDialog(other, IDOK);
+    });
+    EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(901), top, DialogRecorderProc, 0), IDOK);
+    EXPECT_FALSE(openedDuringTheBox);
+    EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_TRUE(Of(top, WM_COMMAND).empty());
+    EXPECT_TRUE(Of(top, WM_LBUTTONDOWN).empty());
+
+    // A list opened before the capture was taken chooses nothing once it is.
+    SendNativeMouse(widget, QEvent::MouseButtonPress, onBox);
+    SendNativeMouse(widget, QEvent::MouseButtonRelease, onBox);
+    ASSERT_TRUE(RunUntil([&] { return box->view()->isVisible(); }));
+    SetCapture(top);
+    QTest::keyClick(box->view(), Qt::Key_Down);
+    QTest::keyClick(box->view(), Qt::Key_Return);
+    RunFor(20);
+    ReleaseCapture();
+    EXPECT_TRUE(Of(top, WM_COMMAND).empty());
+    EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(box->currentIndex(), 0);
+    if (box->view()->isVisible()) box->hidePopup();
+
+    // Neither: the same input opens the list and chooses.
+    EXPECT_TRUE(tryToChoose());
+    ASSERT_TRUE(RunUntil([&] { return !Of(top, WM_COMMAND).empty(); }));
+    EXPECT_NE(SendMessageA(combo, CB_GETCURSEL, 0, 0), 0);
+    DestroyWindow(combo);
+}
+
 TEST_F(QtHostWindowTest, AToolsTextAppearsAsATipWhenThePointerRestsInIt) {
     HWND tip = test_window::CreateToolTipWithTool(top, 9106, "Loopy music", RECT{100, 10, 150, 40});
     ASSERT_NE(tip, nullptr);
@@ -437,12 +510,19 @@ TEST_F(QtHostWindowTest, CtrlCInTheTerminalAsksTheWindowToCloseLikeItsCloseButto
     HWND hidden = CreateWindowExA(0, RecorderClass(), "hidden", WS_POPUP, 0, 0, 20, 20, nullptr, nullptr, nullptr,
                                   nullptr);
     g_log.clear();
-    std::raise(SIGINT);  // from now on SIGINT has its default effect again
+    // Twice at once, as a sender that signals the whole process group does: the second
+    // is the same request, not the end of this process.
+    std::raise(SIGINT);
+    std::raise(SIGINT);
     ASSERT_TRUE(RunUntil([&] { return !Of(top, WM_CLOSE).empty(); }));
     RunFor(20);
     EXPECT_EQ(Of(top, WM_CLOSE).size(), 1u);
     EXPECT_TRUE(Of(hidden, WM_CLOSE).empty()) << "only windows the user can see";
     EXPECT_TRUE(IsWindow(top)) << "the program decides";
+    // Behind the close request, the quit message that ends the modal loops.
+    MSG quit{};
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.message, static_cast<UINT>(WM_QUIT));
     DestroyWindow(hidden);
 }
 
