@@ -108,7 +108,14 @@ MonitorRecording::MonitorRecording(std::unique_ptr<ChildProcess> recorder, std::
                                    int rate, Clock::time_point begin)
     : m_recorder(std::move(recorder)), m_file(std::move(file)), m_channels(channels), m_rate(rate), m_begin(begin) {}
 
-MonitorRecording::~MonitorRecording() { Finish(); }
+MonitorRecording::~MonitorRecording() { StopRecorder(); }
+
+void MonitorRecording::StopRecorder() {
+    if (!m_recorder) return;
+    // The recorder ends cleanly on an interrupt, with everything it received written.
+    m_recorder->Stop(SIGINT, milliseconds(2000));
+    m_recorder.reset();
+}
 
 std::size_t MonitorRecording::FrameAt(Clock::time_point t) const {
     if (t <= m_begin) return 0;
@@ -117,9 +124,7 @@ std::size_t MonitorRecording::FrameAt(Clock::time_point t) const {
 
 const std::vector<std::int16_t>& MonitorRecording::Finish() {
     if (!m_recorder) return m_frames;
-    // The recorder ends cleanly on an interrupt, with everything it received written.
-    m_recorder->Stop(SIGINT, milliseconds(2000));
-    m_recorder.reset();
+    StopRecorder();
     const std::string bytes = ReadText(m_file);
     const std::size_t frameBytes = sizeof(std::int16_t) * static_cast<std::size_t>(m_channels);
     m_frames.resize(bytes.size() / frameBytes * m_channels);

@@ -32,7 +32,8 @@ struct SinkInput {
     std::string channelMap;  // the server's names, "front-left,front-right,..."
 };
 
-// A sink's monitor as 16-bit PCM, from Begin() until Finish().
+// A sink's monitor as 16-bit PCM, from Begin() until Finish(). When the sink goes, the
+// server moves the recorder to the default sink's monitor, and the recording goes on there.
 class MonitorRecording {
 public:
     MonitorRecording(std::unique_ptr<test_support::ChildProcess> recorder, std::string file, int channels,
@@ -49,6 +50,8 @@ public:
     const std::vector<std::int16_t>& Finish();
 
 private:
+    void StopRecorder();
+
     std::unique_ptr<test_support::ChildProcess> m_recorder;
     std::string m_file;
     int m_channels;
