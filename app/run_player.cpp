@@ -1,0 +1,24 @@
+#include "app/run_player.h"
+
+#include <memory>
+
+#include "app/demo_app.h"
+#include "platform/dsound/dsound.h"
+#include "platform/host/qt/qt_host.h"
+#include "platform/user/host.h"
+#include "res/program_resources.h"
+
+// The one application object.
+CDemoApp theApp;
+
+int RunPlayer(int argc, char** argv, const std::function<void()>& toolkitReady) {
+    std::unique_ptr<user_host::Host> host = CreateQtHost(argc, argv);
+    if (toolkitReady) toolkitReady();
+    user_host::SetHost(host.get());
+    CloseWindowsOnTerminationSignals();
+    RegisterDirectSoundModule();
+    RegisterProgramResources();
+    const int result = AfxWinMain(argc, argv);
+    user_host::SetHost(nullptr);
+    return result;
+}
