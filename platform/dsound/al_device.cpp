@@ -1,6 +1,7 @@
 #include "platform/dsound/al_device.h"
 
 #include <algorithm>
+#include <future>
 #include <string>
 #include <thread>
 
@@ -158,12 +159,29 @@ bool AlDevice::Open() {
         Close();
         return false;
     }
-    const std::vector<ALCint> attributes = ContextAttributes();
-    m_context = alcCreateContext(m_device, attributes.size() > 1 ? attributes.data() : nullptr);
-    if (!m_context) {
-        Close();
-        return false;
+    if (!IsLoopback() && alcIsExtensionPresent(m_device, "ALC_SOFT_HRTF") == ALC_TRUE) {
+        // Settling the output here starts it and fixes its layout and HRTF, which is all
+        // that the first device and the speaker query ask about. The context is the slow
+        // part (OpenAL Soft clears room for hundreds of voices), so it is made on a
+        // thread of its own while the program goes on starting; the first call that
+        // needs it waits for it. Made without attributes, it keeps the running output.
+        if (alcResetDeviceSOFT(m_device, nullptr) != ALC_TRUE) {
+            Close();
+            return false;
+        }
+        m_pendingContext = std::async(std::launch::async, [device = m_device] {
+            return alcCreateContext(device, nullptr);
+        });
+    } else {
+        const std::vector<ALCint> attributes = ContextAttributes();
+        m_context = alcCreateContext(m_device, attributes.size() > 1 ? attributes.data() : nullptr);
+        if (!m_context) {
+            Close();
+            return false;
+        }
     }
+    // Asked on every call of the layer, so the answer that cannot change is kept.
+    m_canTellDisconnect = alcIsExtensionPresent(m_device, "ALC_EXT_disconnect") == ALC_TRUE;
     ++m_generation;
     m_speakers.reset();
     m_nextServerQuery = {};
@@ -172,7 +190,19 @@ bool AlDevice::Open() {
     return true;
 }
 
+ALCcontext* AlDevice::Context() {
+    if (m_pendingContext.valid()) {
+        m_context = m_pendingContext.get();
+        // A context that could not be made leaves the output unusable: it counts as lost
+        // and the next device opens it afresh.
+        m_contextFailed = m_context == nullptr;
+    }
+    return m_context;
+}
+
 void AlDevice::Close() {
+    Context();  // one still being made is waited for, so that it can be destroyed
+    m_contextFailed = false;
     if (m_context) {
         if (ThreadLocalContextsAvailable() && alcGetThreadContext() == m_context) alcSetThreadContext(nullptr);
         if (alcGetCurrentContext() == m_context) alcMakeContextCurrent(nullptr);
@@ -187,8 +217,9 @@ void AlDevice::Close() {
 }
 
 bool AlDevice::IsConnected() {
-    if (!m_device || !m_context || m_simulatedLost) return false;
-    if (alcIsExtensionPresent(m_device, "ALC_EXT_disconnect") != ALC_TRUE) return true;
+    // A context still being made counts as there; Context() tells once it is done.
+    if (!m_device || m_simulatedLost || m_contextFailed || (!m_context && !m_pendingContext.valid())) return false;
+    if (!m_canTellDisconnect) return true;
     ALCint connected = ALC_TRUE;
     alcGetIntegerv(m_device, ALC_CONNECTED, 1, &connected);
     return connected == ALC_TRUE;

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -44,8 +45,9 @@ public:
     // Changes whenever the output is reopened; the context and everything in it belong to
     // one generation and are gone with it.
     unsigned Generation() const { return m_generation; }
-    // The output's context, or null while it is closed.
-    ALCcontext* Context() const { return m_context; }
+    // The output's context, or null while it is closed; waits for it while it is being
+    // made.
+    ALCcontext* Context();
     bool IsConnected();
     // Brings a lost output back by opening the default output afresh. True when usable.
     bool Recover();
@@ -85,8 +87,11 @@ private:
     LoopbackSettings m_loopback;
     ALCdevice* m_device = nullptr;
     ALCcontext* m_context = nullptr;
+    std::future<ALCcontext*> m_pendingContext;  // the context while it is being made
+    bool m_contextFailed = false;
     unsigned m_generation = 0;
     bool m_simulatedLost = false;
+    bool m_canTellDisconnect = false;
     VoiceTails m_tails;
     std::optional<DWORD> m_speakers;  // of the current generation
     std::chrono::steady_clock::time_point m_nextServerQuery;
