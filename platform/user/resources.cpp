@@ -44,7 +44,7 @@ HICON MakeIcon(const Blob& blob) {
         std::lock_guard<std::mutex> pixels(surface->mutex);
         image.width = surface->width;
         image.height = surface->height;
-        image.pixels = surface->pixels;
+        image.pixels.assign(surface->pixels.begin(), surface->pixels.end());
     }
     DeleteObject(bitmap);
     if (image.width <= 0 || image.height <= 0) return nullptr;
