@@ -19,6 +19,9 @@ int RunPlayer(int argc, char** argv, const std::function<void()>& toolkitReady) 
     RegisterDirectSoundModule();
     RegisterProgramResources();
     const int result = AfxWinMain(argc, argv);
+    // Closing the sound output takes a while (OpenAL waits for its mixer); the toolkit
+    // shuts down meanwhile.
+    ReleaseSoundOutput();
     user_host::SetHost(nullptr);
     return result;
 }

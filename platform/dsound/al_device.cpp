@@ -11,12 +11,22 @@
 namespace dsound_detail {
 namespace {
 
-// The output lives here from its first use to the end of the process. Destroyed at exit,
-// after the program's own code has finished, and before OpenAL's library goes.
+// Lets the fades under way be heard, then lets go of the output: with the last device
+// object gone, that closes it.
+void FinishAndLetGo(std::shared_ptr<AlDevice> last) {
+    if (!last) return;
+    std::lock_guard<std::recursive_mutex> deviceLock(last->Mutex());
+    last->FinishForExit();
+}
+
+// The output lives here from its first use to the end of the process, or until the
+// program says it is done with sound. Destroyed at exit, after the program's own code
+// has finished, and before OpenAL's library goes.
 struct OutputRegistry {
     std::mutex mutex;
     LoopbackSettings loopback;
     std::shared_ptr<AlDevice> output;
+    std::thread releasing;  // lets go of the output while the rest of the process ends
 
     ~OutputRegistry() {
         std::shared_ptr<AlDevice> last;
@@ -24,9 +34,8 @@ struct OutputRegistry {
             std::lock_guard<std::mutex> lock(mutex);
             last = std::move(output);
         }
-        if (!last) return;
-        std::lock_guard<std::recursive_mutex> deviceLock(last->Mutex());
-        last->FinishForExit();
+        FinishAndLetGo(std::move(last));
+        if (releasing.joinable()) releasing.join();
     }
 };
 
@@ -136,6 +145,13 @@ std::shared_ptr<AlDevice> AlDevice::Acquire() {
     }
     r.output = device;
     return device;
+}
+
+void ReleaseOutput() {
+    OutputRegistry& r = Registry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    if (!r.output || r.releasing.joinable()) return;
+    r.releasing = std::thread(FinishAndLetGo, std::move(r.output));
 }
 
 std::shared_ptr<AlDevice> AlDevice::MostRecent() {

@@ -99,6 +99,10 @@ private:
     std::size_t m_renderedFrames = 0;
 };
 
+// Lets go of the process's output on a thread of its own, fades heard out first; the end
+// of the process waits for it. A device created later opens the output afresh.
+void ReleaseOutput();
+
 // Sets the loopback mode for outputs opened from now on (sampleRate 0: off). The next
 // device created with other settings replaces the process's output.
 void SetLoopbackSettings(const LoopbackSettings& settings);

@@ -96,6 +96,8 @@ HRESULT DirectSoundCreate(const GUID* device, IDirectSound** out, IUnknown* oute
     return DS_OK;
 }
 
+void ReleaseSoundOutput() { dsound_detail::ReleaseOutput(); }
+
 void RegisterDirectSoundModule() {
     RegisterLayerModule("dsound.dll", {{"DirectSoundCreate", dsound_detail::DirectSoundCreateEntry()}});
 }
