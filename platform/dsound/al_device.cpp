@@ -1,7 +1,6 @@
 #include "platform/dsound/al_device.h"
 
 #include <algorithm>
-#include <future>
 #include <string>
 #include <thread>
 
@@ -177,17 +176,15 @@ bool AlDevice::Open() {
     }
     if (!IsLoopback() && alcIsExtensionPresent(m_device, "ALC_SOFT_HRTF") == ALC_TRUE) {
         // Settling the output here starts it and fixes its layout and HRTF, which is all
-        // that the first device and the speaker query ask about. The context is the slow
-        // part (OpenAL Soft clears room for hundreds of voices), so it is made on a
-        // thread of its own while the program goes on starting; the first call that
-        // needs it waits for it. Made without attributes, it keeps the running output.
+        // that the check for an output and the speaker query ask about. The context is
+        // the slow part (OpenAL Soft clears room for hundreds of voices), so it is made
+        // when the first sound needs it; made without attributes, it keeps the running
+        // output.
         if (alcResetDeviceSOFT(m_device, nullptr) != ALC_TRUE) {
             Close();
             return false;
         }
-        m_pendingContext = std::async(std::launch::async, [device = m_device] {
-            return alcCreateContext(device, nullptr);
-        });
+        m_contextDeferred = true;
     } else {
         const std::vector<ALCint> attributes = ContextAttributes();
         m_context = alcCreateContext(m_device, attributes.size() > 1 ? attributes.data() : nullptr);
@@ -207,9 +204,10 @@ bool AlDevice::Open() {
 }
 
 ALCcontext* AlDevice::Context() {
-    if (m_pendingContext.valid()) {
-        m_context = m_pendingContext.get();
-        // A context that could not be made leaves the output unusable: it counts as lost
+    if (m_contextDeferred && m_device) {
+        m_contextDeferred = false;
+        m_context = alcCreateContext(m_device, nullptr);
+        // A context that cannot be made leaves the output unusable: it counts as lost
         // and the next device opens it afresh.
         m_contextFailed = m_context == nullptr;
     }
@@ -217,7 +215,7 @@ ALCcontext* AlDevice::Context() {
 }
 
 void AlDevice::Close() {
-    Context();  // one still being made is waited for, so that it can be destroyed
+    m_contextDeferred = false;
     m_contextFailed = false;
     if (m_context) {
         if (ThreadLocalContextsAvailable() && alcGetThreadContext() == m_context) alcSetThreadContext(nullptr);
@@ -233,8 +231,8 @@ void AlDevice::Close() {
 }
 
 bool AlDevice::IsConnected() {
-    // A context still being made counts as there; Context() tells once it is done.
-    if (!m_device || m_simulatedLost || m_contextFailed || (!m_context && !m_pendingContext.valid())) return false;
+    // A context not made yet counts as there; Context() tells once it is made.
+    if (!m_device || m_simulatedLost || m_contextFailed || (!m_context && !m_contextDeferred)) return false;
     if (!m_canTellDisconnect) return true;
     ALCint connected = ALC_TRUE;
     alcGetIntegerv(m_device, ALC_CONNECTED, 1, &connected);

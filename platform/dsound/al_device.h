@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <cstddef>
-#include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -45,8 +44,8 @@ public:
     // Changes whenever the output is reopened; the context and everything in it belong to
     // one generation and are gone with it.
     unsigned Generation() const { return m_generation; }
-    // The output's context, or null while it is closed; waits for it while it is being
-    // made.
+    // The output's context, or null while it is closed; made on the first call that
+    // wants it.
     ALCcontext* Context();
     bool IsConnected();
     // Brings a lost output back by opening the default output afresh. True when usable.
@@ -87,7 +86,7 @@ private:
     LoopbackSettings m_loopback;
     ALCdevice* m_device = nullptr;
     ALCcontext* m_context = nullptr;
-    std::future<ALCcontext*> m_pendingContext;  // the context while it is being made
+    bool m_contextDeferred = false;  // the output runs; its context is made when first wanted
     bool m_contextFailed = false;
     unsigned m_generation = 0;
     bool m_simulatedLost = false;
