@@ -10,12 +10,22 @@
 namespace dsound_detail {
 namespace {
 
-// The output lives here from its first use to the end of the process. Destroyed at exit,
-// after the program's own code has finished, and before OpenAL's library goes.
+// Lets the fades under way be heard, then lets go of the output: with the last device
+// object gone, that closes it.
+void FinishAndLetGo(std::shared_ptr<AlDevice> last) {
+    if (!last) return;
+    std::lock_guard<std::recursive_mutex> deviceLock(last->Mutex());
+    last->FinishForExit();
+}
+
+// The output lives here from its first use to the end of the process, or until the
+// program says it is done with sound. Destroyed at exit, after the program's own code
+// has finished, and before OpenAL's library goes.
 struct OutputRegistry {
     std::mutex mutex;
     LoopbackSettings loopback;
     std::shared_ptr<AlDevice> output;
+    std::thread releasing;  // lets go of the output while the rest of the process ends
 
     ~OutputRegistry() {
         std::shared_ptr<AlDevice> last;
@@ -23,9 +33,8 @@ struct OutputRegistry {
             std::lock_guard<std::mutex> lock(mutex);
             last = std::move(output);
         }
-        if (!last) return;
-        std::lock_guard<std::recursive_mutex> deviceLock(last->Mutex());
-        last->FinishForExit();
+        FinishAndLetGo(std::move(last));
+        if (releasing.joinable()) releasing.join();
     }
 };
 
@@ -137,6 +146,13 @@ std::shared_ptr<AlDevice> AlDevice::Acquire() {
     return device;
 }
 
+void ReleaseOutput() {
+    OutputRegistry& r = Registry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    if (!r.output || r.releasing.joinable()) return;
+    r.releasing = std::thread(FinishAndLetGo, std::move(r.output));
+}
+
 std::shared_ptr<AlDevice> AlDevice::MostRecent() {
     OutputRegistry& r = Registry();
     std::lock_guard<std::mutex> lock(r.mutex);
@@ -158,12 +174,27 @@ bool AlDevice::Open() {
         Close();
         return false;
     }
-    const std::vector<ALCint> attributes = ContextAttributes();
-    m_context = alcCreateContext(m_device, attributes.size() > 1 ? attributes.data() : nullptr);
-    if (!m_context) {
-        Close();
-        return false;
+    if (!IsLoopback() && alcIsExtensionPresent(m_device, "ALC_SOFT_HRTF") == ALC_TRUE) {
+        // Settling the output here starts it and fixes its layout and HRTF, which is all
+        // that the check for an output and the speaker query ask about. The context is
+        // the slow part (OpenAL Soft clears room for hundreds of voices), so it is made
+        // when the first sound needs it; made without attributes, it keeps the running
+        // output.
+        if (alcResetDeviceSOFT(m_device, nullptr) != ALC_TRUE) {
+            Close();
+            return false;
+        }
+        m_contextDeferred = true;
+    } else {
+        const std::vector<ALCint> attributes = ContextAttributes();
+        m_context = alcCreateContext(m_device, attributes.size() > 1 ? attributes.data() : nullptr);
+        if (!m_context) {
+            Close();
+            return false;
+        }
     }
+    // Asked on every call of the layer, so the answer that cannot change is kept.
+    m_canTellDisconnect = alcIsExtensionPresent(m_device, "ALC_EXT_disconnect") == ALC_TRUE;
     ++m_generation;
     m_speakers.reset();
     m_nextServerQuery = {};
@@ -172,7 +203,20 @@ bool AlDevice::Open() {
     return true;
 }
 
+ALCcontext* AlDevice::Context() {
+    if (m_contextDeferred && m_device) {
+        m_contextDeferred = false;
+        m_context = alcCreateContext(m_device, nullptr);
+        // A context that cannot be made leaves the output unusable: it counts as lost
+        // and the next device opens it afresh.
+        m_contextFailed = m_context == nullptr;
+    }
+    return m_context;
+}
+
 void AlDevice::Close() {
+    m_contextDeferred = false;
+    m_contextFailed = false;
     if (m_context) {
         if (ThreadLocalContextsAvailable() && alcGetThreadContext() == m_context) alcSetThreadContext(nullptr);
         if (alcGetCurrentContext() == m_context) alcMakeContextCurrent(nullptr);
@@ -187,8 +231,9 @@ void AlDevice::Close() {
 }
 
 bool AlDevice::IsConnected() {
-    if (!m_device || !m_context || m_simulatedLost) return false;
-    if (alcIsExtensionPresent(m_device, "ALC_EXT_disconnect") != ALC_TRUE) return true;
+    // A context not made yet counts as there; Context() tells once it is made.
+    if (!m_device || m_simulatedLost || m_contextFailed || (!m_context && !m_contextDeferred)) return false;
+    if (!m_canTellDisconnect) return true;
     ALCint connected = ALC_TRUE;
     alcGetIntegerv(m_device, ALC_CONNECTED, 1, &connected);
     return connected == ALC_TRUE;

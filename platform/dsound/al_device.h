@@ -44,8 +44,9 @@ public:
     // Changes whenever the output is reopened; the context and everything in it belong to
     // one generation and are gone with it.
     unsigned Generation() const { return m_generation; }
-    // The output's context, or null while it is closed.
-    ALCcontext* Context() const { return m_context; }
+    // The output's context, or null while it is closed; made on the first call that
+    // wants it.
+    ALCcontext* Context();
     bool IsConnected();
     // Brings a lost output back by opening the default output afresh. True when usable.
     bool Recover();
@@ -85,14 +86,21 @@ private:
     LoopbackSettings m_loopback;
     ALCdevice* m_device = nullptr;
     ALCcontext* m_context = nullptr;
+    bool m_contextDeferred = false;  // the output runs; its context is made when first wanted
+    bool m_contextFailed = false;
     unsigned m_generation = 0;
     bool m_simulatedLost = false;
+    bool m_canTellDisconnect = false;
     VoiceTails m_tails;
     std::optional<DWORD> m_speakers;  // of the current generation
     std::chrono::steady_clock::time_point m_nextServerQuery;
     std::chrono::steady_clock::time_point m_openedAt;
     std::size_t m_renderedFrames = 0;
 };
+
+// Lets go of the process's output on a thread of its own, fades heard out first; the end
+// of the process waits for it. A device created later opens the output afresh.
+void ReleaseOutput();
 
 // Sets the loopback mode for outputs opened from now on (sampleRate 0: off). The next
 // device created with other settings replaces the process's output.

@@ -69,7 +69,9 @@ private:
     HRESULT CreatePrimary(const DSBUFFERDESC& desc, IDirectSoundBuffer** out) {
         if (desc.dwBufferBytes != 0 || desc.lpwfxFormat) return DSERR_INVALIDPARAM;
         std::lock_guard<std::recursive_mutex> lock(m_context->Mutex());
-        if (!m_context->Ensure()) return DSERR_BUFFERLOST;
+        // The listener needs no OpenAL context until a sound plays: the view binds to
+        // the output with its first 3D buffer and applies the listener then.
+        if (!m_context->Device().IsConnected()) return DSERR_BUFFERLOST;
         *out = new PrimaryBuffer(m_context, desc.dwFlags);
         return DS_OK;
     }
@@ -95,6 +97,8 @@ HRESULT DirectSoundCreate(const GUID* device, IDirectSound** out, IUnknown* oute
     *out = new dsound_detail::DirectSound(std::move(al));
     return DS_OK;
 }
+
+void ReleaseSoundOutput() { dsound_detail::ReleaseOutput(); }
 
 void RegisterDirectSoundModule() {
     RegisterLayerModule("dsound.dll", {{"DirectSoundCreate", dsound_detail::DirectSoundCreateEntry()}});

@@ -172,3 +172,8 @@ using LPDIRECTSOUNDCREATE = HRESULT (*)(const GUID*, IDirectSound**, IUnknown*);
 // Makes "dsound.dll" known to LoadLibraryA. Called by DirectSoundCreate's module at
 // start-up; callable again without harm.
 void RegisterDirectSoundModule();
+
+// The program is done with sound: the process's output closes on a thread of its own,
+// the fades under way heard out first, while the rest of the process shuts down; the
+// end of the process waits for it.
+void ReleaseSoundOutput();

@@ -66,7 +66,7 @@ ULONG PrimaryBuffer::Release() {
 HRESULT PrimaryBuffer::GetStatus(DWORD* status) {
     if (!status) return DSERR_INVALIDPARAM;
     DeviceLock lock(m_context->Mutex());
-    const bool lost = !m_context->Device().IsConnected() || !m_context->Current();
+    const bool lost = !m_context->Device().IsConnected() || m_context->Stale();
     *status = lost ? DSBSTATUS_BUFFERLOST : DSBSTATUS_PLAYING | DSBSTATUS_LOOPING;
     return DS_OK;
 }

@@ -6,6 +6,7 @@
 
 #include "platform/dsound/i3dl2_reverb.h"
 #include "platform/dsound/pcm_format.h"
+#include "platform/dsound/source_geometry.h"
 
 namespace dsound_detail {
 namespace {
@@ -79,7 +80,8 @@ SecondaryBuffer::SecondaryBuffer(std::shared_ptr<SoundContext> context, const DS
     : m_context(std::move(context)),
       m_format(*desc.lpwfxFormat),
       m_flags(desc.dwFlags),
-      m_params(DefaultBufferParameters()) {
+      m_params(DefaultBufferParameters()),
+      m_sent(m_params) {
     m_format.cbSize = 0;
     m_data.assign(desc.dwBufferBytes, SilenceByte());
 }
@@ -175,6 +177,7 @@ bool SecondaryBuffer::CreateAlObjects() {
     }
     m_epoch = m_context->Epoch();
     m_context->AddSource(m_source);
+    m_sentValid = false;  // a new source follows no record yet
     ApplyParameters();
     if (!Upload()) {
         DeleteAlObjects();
@@ -200,24 +203,9 @@ void SecondaryBuffer::DeleteAlObjects() {
 }
 
 void SecondaryBuffer::ApplyParameters() {
-    const DS3DBUFFER& p = m_params;
-    const bool positioned = (m_flags & DSBCAPS_CTRL3D) && p.dwMode != DS3DMODE_DISABLE;
-    // Head-relative positions are OpenAL's source-relative ones; a buffer without 3D
-    // processing sits in the listener's head.
-    alSourcei(m_source, AL_SOURCE_RELATIVE, !positioned || p.dwMode == DS3DMODE_HEADRELATIVE ? AL_TRUE : AL_FALSE);
-    if (positioned) {
-        alSource3f(m_source, AL_POSITION, p.vPosition.x, p.vPosition.y, -p.vPosition.z);
-        alSource3f(m_source, AL_VELOCITY, p.vVelocity.x, p.vVelocity.y, -p.vVelocity.z);
-    } else {
-        alSource3f(m_source, AL_POSITION, 0.0f, 0.0f, 0.0f);
-        alSource3f(m_source, AL_VELOCITY, 0.0f, 0.0f, 0.0f);
-    }
-    alSourcef(m_source, AL_CONE_INNER_ANGLE, static_cast<ALfloat>(p.dwInsideConeAngle));
-    alSourcef(m_source, AL_CONE_OUTER_ANGLE, static_cast<ALfloat>(p.dwOutsideConeAngle));
-    alSource3f(m_source, AL_DIRECTION, p.vConeOrientation.x, p.vConeOrientation.y, -p.vConeOrientation.z);
-    alSourcef(m_source, AL_CONE_OUTER_GAIN, GainFromMillibels(p.lConeOutsideVolume));
-    alSourcef(m_source, AL_REFERENCE_DISTANCE, p.flMinDistance);
-    alSourcef(m_source, AL_MAX_DISTANCE, p.flMaxDistance);
+    SendGeometry(m_source, m_flags, m_params, m_sentValid ? &m_sent : nullptr);
+    m_sent = m_params;
+    m_sentValid = true;
 }
 
 bool SecondaryBuffer::Upload() {

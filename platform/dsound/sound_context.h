@@ -31,6 +31,8 @@ public:
     ALCcontext* Ensure();
     // The context if this view is bound to the output as it is now, without binding.
     ALCcontext* Current() const;
+    // Bound to an output that has since been closed or reopened.
+    bool Stale() const { return m_bound && m_generation != m_device->Generation(); }
     // Increases each time the view binds to a newly opened output; objects made in an
     // older epoch are gone.
     unsigned Epoch() const { return m_epoch; }

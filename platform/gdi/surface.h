@@ -8,6 +8,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/gdi/pixel_memory.h"
 #include "platform/gdi/wingdi.h"
 
 namespace gdi {
@@ -16,7 +17,7 @@ struct Surface {
     Surface(int w, int h) : width(w), height(h), pixels(static_cast<std::size_t>(w) * h, 0) {}
     int width;
     int height;
-    std::vector<std::uint32_t> pixels;  // 0x00RRGGBB, rows top to bottom
+    PixelBuffer pixels;  // 0x00RRGGBB, rows top to bottom
     // Held for every transfer into or out of the surface, so window surfaces can be
     // drawn from the update thread while the UI thread presents them.
     mutable std::mutex mutex;

@@ -4,9 +4,12 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <future>
 #include <map>
 #include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/user/host.h"
 
@@ -17,9 +20,21 @@ struct Blob {
     std::size_t size;
 };
 
+// Bitmaps decoded on a thread of their own before the program asks for them; each is
+// handed to the first load of its id with the same flags.
+struct DecodedAhead {
+    bool map3D = false;  // the one flag that changes what a decoded bitmap holds
+    std::map<UINT, std::shared_future<HBITMAP>> images;
+    std::thread worker;
+};
+
 struct Registry {
+    ~Registry() {
+        if (ahead.worker.joinable()) ahead.worker.join();
+    }
     std::mutex mutex;
     std::map<UINT, Blob> bitmaps;
+    DecodedAhead ahead;
     std::map<UINT, Blob> icons;
     std::map<UINT, std::string> strings;
     std::map<UINT, DialogTemplate> dialogs;
@@ -44,7 +59,7 @@ HICON MakeIcon(const Blob& blob) {
         std::lock_guard<std::mutex> pixels(surface->mutex);
         image.width = surface->width;
         image.height = surface->height;
-        image.pixels = surface->pixels;
+        image.pixels.assign(surface->pixels.begin(), surface->pixels.end());
     }
     DeleteObject(bitmap);
     if (image.width <= 0 || image.height <= 0) return nullptr;
@@ -93,17 +108,40 @@ const DialogTemplate* FindDialogTemplate(UINT id) {
     return it == R().dialogs.end() ? nullptr : &it->second;  // map nodes stay where they are
 }
 
+void DecodeBitmapResourcesAhead(UINT loadFlags) {
+    std::lock_guard<std::mutex> lock(R().mutex);
+    DecodedAhead& ahead = R().ahead;
+    if (ahead.worker.joinable()) return;
+    ahead.map3D = (loadFlags & LR_LOADMAP3DCOLORS) != 0;
+    std::vector<std::pair<Blob, std::promise<HBITMAP>>> work;
+    for (const auto& [id, blob] : R().bitmaps) {
+        work.emplace_back(blob, std::promise<HBITMAP>());
+        ahead.images[id] = work.back().second.get_future().share();
+    }
+    ahead.worker = std::thread([work = std::move(work), map3D = ahead.map3D]() mutable {
+        for (auto& [blob, image] : work) image.set_value(gdi::CreateBitmapFromBmp(blob.data, blob.size, map3D));
+    });
+}
+
 HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int, int, UINT flags) {
     if (!IS_INTRESOURCE(name)) return nullptr;
     if (type == IMAGE_ICON) return LoadIconA(instance, name);
     if (type != IMAGE_BITMAP) return nullptr;
     Blob blob;
+    std::shared_future<HBITMAP> decoded;
     {
         std::lock_guard<std::mutex> lock(R().mutex);
         auto it = R().bitmaps.find(IdOf(name));
         if (it == R().bitmaps.end()) return nullptr;
         blob = it->second;
+        DecodedAhead& ahead = R().ahead;
+        auto early = ahead.images.find(IdOf(name));
+        if (early != ahead.images.end() && ahead.map3D == ((flags & LR_LOADMAP3DCOLORS) != 0)) {
+            decoded = early->second;
+            ahead.images.erase(early);
+        }
     }
+    if (decoded.valid()) return decoded.get();
     return gdi::CreateBitmapFromBmp(blob.data, blob.size, (flags & LR_LOADMAP3DCOLORS) != 0);
 }
 

@@ -28,5 +28,10 @@ void RegisterDialogTemplate(UINT id, const DialogTemplate& tmpl);
 
 const DialogTemplate* FindDialogTemplate(UINT id);
 
+// Decodes every registered bitmap on a thread of its own, as LoadImageA with loadFlags
+// would, so that the program's first load of each finds it ready (waiting for it if it
+// is still being decoded). Later loads, and loads with other flags, decode as usual.
+void DecodeBitmapResourcesAhead(UINT loadFlags);
+
 // Icons: pixels of pure magenta (255, 0, 255) in the icon's BMP are transparent.
 constexpr std::uint32_t kIconTransparentColour = 0x00FF00FFu;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/user/resources.h"
+#include "platform/user/winuser.h"
 #include "skin/region_group.h"
 #include "skin/skin_layout.h"
 #include "tests/platform/gdi/bmp_builder.h"
@@ -167,6 +168,27 @@ TEST_F(Groups, StateAndRectanglesPassThrough) {
     EXPECT_TRUE(EqualRect(&r, &back));
     EXPECT_EQ(pad.GetRegionRect(38, &back), 0);
     EXPECT_EQ(DrawnCorner(26), Tag(2, 329, 32));
+}
+
+// The bitmaps the program decodes ahead, while the toolkit starts, are the ones it would
+// have loaded: the same images in the same places, and each skin gets its own.
+TEST(SkinLoad, BitmapsDecodedAheadDrawTheSameAsOnesDecodedOnLoad) {
+    RegisterArtwork();
+    DecodeBitmapResourcesAhead(LR_CREATEDIBSECTION | LR_LOADMAP3DCOLORS);
+    CSkinLayout ahead;
+    CSkinLayout onLoad;
+    ASSERT_EQ(ahead.Load(), 1);
+    ASSERT_EQ(onLoad.Load(), 1);
+    testgdi::MemDC first{640, 455};
+    testgdi::MemDC second{640, 455};
+    for (const Row& row : kTable) {
+        first.Fill([](int, int) { return kBlank; });
+        second.Fill([](int, int) { return kBlank; });
+        ahead.Draw(first.dc(), row.region, 0, 0);
+        onLoad.Draw(second.dc(), row.region, 0, 0);
+        ASSERT_EQ(first.surface().pixels, second.surface().pixels) << "region " << row.region;
+    }
+    for (int i = 0; i < 3; ++i) EXPECT_NE(ahead.m_phbmBitmap[i], onLoad.m_phbmBitmap[i]) << "bitmap " << i;
 }
 
 TEST(RegionGroup, EmptyGroupDrawsAndHitsNothing) {

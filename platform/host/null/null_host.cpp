@@ -62,7 +62,7 @@ bool Save(HWND top, const std::string& path, Writer write) {
     int w, h;
     {
         std::lock_guard<std::mutex> lock(surface->mutex);
-        pixels = surface->pixels;
+        pixels.assign(surface->pixels.begin(), surface->pixels.end());
         w = surface->width;
         h = surface->height;
     }

@@ -56,4 +56,9 @@ std::vector<std::pair<HWND, RECT>> DirtyRects::Take() {
     return taken;
 }
 
+bool DirtyRects::Empty() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return rects_.empty();
+}
+
 }  // namespace qt_host

@@ -16,6 +16,7 @@ public:
     // to present, and further rectangles ride along with that request.
     bool Add(HWND top, const RECT& rect);
     std::vector<std::pair<HWND, RECT>> Take();
+    bool Empty();
 
     // Past this many separate rectangles per window they are merged into their bounds:
     // a few large repaints are cheaper than hundreds of small ones.

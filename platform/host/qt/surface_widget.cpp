@@ -36,18 +36,23 @@ bool SurfaceWidget::FitToSurface() {
 
 void SurfaceWidget::CopyFromSurface(const gdi::Surface& surface, const QRegion& region) {
     std::lock_guard<std::mutex> lock(surface.mutex);
-    if (front_.width() != surface.width || front_.height() != surface.height) {
-        front_ = QImage(surface.width, surface.height, QImage::Format_RGB32);
-        front_.fill(Qt::black);
-    }
-    if (surface.pixels.size() < static_cast<std::size_t>(surface.width) * surface.height) return;
     const QRect bounds(0, 0, surface.width, surface.height);
-    for (const QRect& r : region) {
+    const bool readable = surface.pixels.size() >= static_cast<std::size_t>(surface.width) * surface.height;
+    QRegion wanted = region;
+    if (front_.width() != surface.width || front_.height() != surface.height) {
+        // A new front is filled from the whole surface at once, never cleared first.
+        frontPixels_.assign(static_cast<std::size_t>(surface.width) * surface.height, kOpaque);
+        front_ = QImage(reinterpret_cast<uchar*>(frontPixels_.data()), surface.width, surface.height,
+                        static_cast<qsizetype>(surface.width) * 4, QImage::Format_RGB32);
+        wanted = bounds;
+    }
+    if (!readable) return;
+    for (const QRect& r : wanted) {
         const QRect clipped = r.intersected(bounds);
         if (clipped.isEmpty()) continue;
         for (int y = clipped.top(); y <= clipped.bottom(); ++y) {
             const std::uint32_t* src = surface.pixels.data() + static_cast<std::size_t>(y) * surface.width;
-            auto* dst = reinterpret_cast<std::uint32_t*>(front_.scanLine(y));
+            std::uint32_t* dst = frontPixels_.data() + static_cast<std::size_t>(y) * surface.width;
             // The layer keeps the top byte zero; the toolkit wants it opaque.
             for (int x = clipped.left(); x <= clipped.right(); ++x) dst[x] = src[x] | kOpaque;
         }

@@ -28,7 +28,8 @@ private:
     void CopyFromSurface(const gdi::Surface& surface, const QRegion& region);
 
     std::shared_ptr<gdi::Surface> surface_;
-    QImage front_;  // opaque copy of what was last presented
+    gdi::PixelBuffer frontPixels_;
+    QImage front_;  // opaque copy of what was last presented, over frontPixels_
 };
 
 }  // namespace qt_host

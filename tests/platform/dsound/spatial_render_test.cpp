@@ -69,6 +69,50 @@ TEST(SpatialRender, DoublingTheDistanceCostsSixDecibelsUntilTheMaximumDistance) 
     EXPECT_NEAR(Decibels(at16.left / at8.left), 0.0, 0.2);
 }
 
+// A buffer sends OpenAL only what changed in its record: every change must still be
+// heard on the same buffer, a mode change included, and the way back too.
+TEST(SpatialRender, OneBufferFollowsEveryChangeOfItsRecord) {
+    LoopbackDevice dev;
+    IDirectSoundBuffer* b = dev.MakeBuffer(kMono16, Tone(kMono16, 500.0, 1.0));
+    ASSERT_NE(b, nullptr);
+    IDirectSound3DBuffer* b3d = LoopbackDevice::As3D(b);
+    ASSERT_NE(b3d, nullptr);
+    ASSERT_EQ(b->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+    const auto levels = [&] {
+        const std::vector<float> out = LoopbackDevice::Render(0.5);
+        const std::size_t tail = kLoopbackRate / 4;
+        return Levels{Rms(out, 2, 0, tail, tail), Rms(out, 2, 1, tail, tail)};
+    };
+    const auto change = [&](auto edit) {
+        DS3DBUFFER p{};
+        p.dwSize = sizeof p;
+        ASSERT_EQ(b3d->GetAllParameters(&p), DS_OK);
+        edit(p);
+        ASSERT_EQ(b3d->SetAllParameters(&p, DS3D_IMMEDIATE), DS_OK);
+    };
+
+    LoopbackDevice::Place(b, {4, 0, 0}, {0, 0, 0}, 1.0f, 100.0f);
+    const Levels right = levels();
+    change([](DS3DBUFFER& p) { p.dwMode = DS3DMODE_DISABLE; });  // in the head
+    const Levels centred = levels();
+    change([](DS3DBUFFER& p) { p.dwMode = DS3DMODE_HEADRELATIVE; });
+    const Levels rightAgain = levels();
+    change([](DS3DBUFFER& p) { p.flMinDistance = 4.0f; });  // only the distance
+    const Levels nearer = levels();
+    change([](DS3DBUFFER& p) { p.vPosition = {-4, 0, 0}; });  // only the position
+    const Levels left = levels();
+    b3d->Release();
+    b->Release();
+
+    EXPECT_GT(right.right, 2.0 * right.left);
+    EXPECT_NEAR(Decibels(centred.left / centred.right), 0.0, 0.5);
+    EXPECT_GT(centred.right, 2.0 * right.right) << "four units away, then none";
+    EXPECT_NEAR(Decibels(rightAgain.right / right.right), 0.0, 0.5);
+    EXPECT_NEAR(Decibels(nearer.right / rightAgain.right), 12.04, 1.0);
+    EXPECT_GT(left.left, 2.0 * left.right);
+    EXPECT_NEAR(Decibels(left.left / nearer.right), 0.0, 0.5);
+}
+
 TEST(SpatialRender, ListenerRolloffScalesTheDistanceLoss) {
     LoopbackDevice dev;
     ASSERT_TRUE(ChangeListener(dev, [](DS3DLISTENER& l) { l.flRolloffFactor = 0.0f; }));

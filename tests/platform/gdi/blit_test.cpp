@@ -93,7 +93,7 @@ TEST(BitBlt, OverlapWithinOneSurfaceReadsTheOriginal) {
             for (int dy = -2; dy <= 2; ++dy) {
                 MemDC m(8, 8);
                 m.Fill(Pattern);
-                const std::vector<std::uint32_t> before = m.surface().pixels;
+                const std::vector<std::uint32_t> before(m.surface().pixels.begin(), m.surface().pixels.end());
                 ASSERT_TRUE(BitBlt(m.dc(), 2 + dx, 2 + dy, 4, 4, m.dc(), 2, 2, rop));
                 for (int y = 0; y < 4; ++y)
                     for (int x = 0; x < 4; ++x) {

@@ -2,6 +2,7 @@
 // and a change reported from another thread repaints just that rectangle, soon.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -21,12 +22,19 @@ class RecordingWidget : public qt_host::SurfaceWidget {
 public:
     int paints = 0;
     QRegion lastRegion;
+    // The surface's pixel at (8, 8) when a paint that covered it had copied it.
+    std::shared_ptr<gdi::Surface> watched;
+    std::uint32_t lastPaintedAt88 = 0;
 
 protected:
     void paintEvent(QPaintEvent* event) override {
         ++paints;
         lastRegion = event->region();
         SurfaceWidget::paintEvent(event);
+        if (watched && event->region().contains(QPoint(8, 8))) {
+            std::lock_guard<std::mutex> lock(watched->mutex);
+            lastPaintedAt88 = watched->pixels[8 * static_cast<std::size_t>(watched->width) + 8];
+        }
     }
 };
 
@@ -100,6 +108,47 @@ TEST_F(SurfacePresentTest, AChangeFromAnotherThreadRepaintsOnlyItsRectangleSoon)
     const QImage grabbed = widget.grab().toImage();
     EXPECT_EQ(Shown(grabbed, 33, 15), 0xFF0000u);
     EXPECT_EQ(Shown(grabbed, 29, 15), Pattern(29, 15));
+}
+
+// A sprite moved from another thread, faster than frames go and about as fast: moves
+// share frames, and the last one always reaches the screen, however the changes fall
+// against the frames' ends.
+TEST_F(SurfacePresentTest, MovesShareFramesAndTheLastIsAlwaysShown) {
+    const HWND top = reinterpret_cast<HWND>(0x1234);
+    qt_host::SurfacePresenter presenter([&](HWND h) -> QWidget* { return h == top ? &widget : nullptr; });
+    const auto colourOf = [](int move) { return static_cast<std::uint32_t>(0x000100u * (move + 1)); };
+    widget.watched = surface;
+    struct Pace {
+        int moves;
+        int firstGapMs;
+        int gapStepMs;  // the gap grows by this much, and starts again after five moves
+        int maxFrames;
+    };
+    for (const Pace pace : {Pace{60, 2, 0, 15}, Pace{30, 24, 4, 30}}) {
+        const int before = widget.paints;
+        std::atomic<bool> done{false};
+        std::thread mover([&] {
+            for (int move = 0; move < pace.moves; ++move) {
+                {
+                    std::lock_guard<std::mutex> lock(surface->mutex);
+                    for (int y = 4; y < 12; ++y)
+                        for (int x = 4; x < 12; ++x) surface->pixels[static_cast<std::size_t>(y) * 64 + x] = colourOf(move);
+                }
+                presenter.Changed(top, RECT{4, 4, 12, 12});
+                std::this_thread::sleep_for(std::chrono::milliseconds(pace.firstGapMs + pace.gapStepMs * (move % 5)));
+            }
+            done = true;
+        });
+        while (!done) waiter.Wait(1);
+        mover.join();
+        const auto end = Clock::now();
+        while (Clock::now() - end < std::chrono::milliseconds(150)) waiter.Wait(5);
+        const int frames = widget.paints - before;
+        EXPECT_GE(frames, 2) << pace.firstGapMs;
+        EXPECT_LE(frames, pace.maxFrames) << pace.firstGapMs;
+        // Painted after the last move: the screen shows where the sprite stopped.
+        EXPECT_EQ(widget.lastPaintedAt88, colourOf(pace.moves - 1)) << pace.firstGapMs;
+    }
 }
 
 TEST_F(SurfacePresentTest, ASurfaceWithTooFewPixelsIsNotRead) {

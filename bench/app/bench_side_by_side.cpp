@@ -1,0 +1,329 @@
+// The player side by side with what it drives, each pair measured in the same run:
+// - CPU: the whole player process while the insect flies in the hangar for 12 s, against
+//   the project's bare engine program doing the same audio work (one looping mono clip,
+//   head-relative, an EAX reverb send, moved every 15 ms) for the same 12 s;
+// - start-up: spawn to the first painted frame, and spawn to the exit of a script with no
+//   steps, against a bare toolkit window of the same size that quits after its first frame.
+// Each reports both sides and their ratio (player / yardstick). The in-process pair shows
+// only the window's own share once the toolkit is up.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QWidget>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/demo_dlg.h"
+#include "platform/dsound/dsound.h"
+#include "platform/host/qt/qt_host.h"
+#include "platform/host/qt/top_level_widget.h"
+#include "platform/user/host.h"
+#include "res/program_resources.h"
+#include "res/resource_ids.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Forwards to the desktop host and notes when a top-level surface first changes.
+class WatchingHost : public user_host::Host {
+public:
+    explicit WatchingHost(user_host::Host* inner) : m_inner(inner) {}
+    std::atomic<bool> painted{false};
+    void TopLevelShown(HWND top) override { m_inner->TopLevelShown(top); }
+    void TopLevelHidden(HWND top) override { m_inner->TopLevelHidden(top); }
+    void TopLevelChanged(HWND top) override { m_inner->TopLevelChanged(top); }
+    void SurfaceChanged(HWND top, const RECT& r) override {
+        painted = true;
+        m_inner->SurfaceChanged(top, r);
+    }
+    void WaitForEvents(DWORD ms) override { m_inner->WaitForEvents(ms); }
+    void Wake() override { m_inner->Wake(); }
+    void ControlChanged(HWND c) override { m_inner->ControlChanged(c); }
+    void ControlDestroyed(HWND c) override { m_inner->ControlDestroyed(c); }
+    void ShowToolTip(HWND top, POINT at, const std::string& text) override { m_inner->ShowToolTip(top, at, text); }
+    void HideToolTip(HWND top) override { m_inner->HideToolTip(top); }
+    void BeginMessageBox(const user_host::MessageBoxRequest& r, std::function<void(int)> done) override {
+        m_inner->BeginMessageBox(r, std::move(done));
+    }
+    void BeginOpenFile(const user_host::OpenFileRequest& r,
+                       std::function<void(bool, const std::string&)> done) override {
+        m_inner->BeginOpenFile(r, std::move(done));
+    }
+
+private:
+    user_host::Host* m_inner;
+};
+
+// Notes the first paint of the widget it watches.
+class PaintWatch : public QObject {
+public:
+    bool painted = false;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) painted = true;
+        return false;
+    }
+};
+
+int g_argc = 1;
+char g_name[] = "bench_startup";
+char* g_argv[] = {g_name, nullptr};
+
+// Never destroyed: at exit the toolkit's own globals go first, and a host torn down
+// after them crashes the process once the results are already written.
+user_host::Host* QtHost() {
+    static user_host::Host* host = CreateQtHost(g_argc, g_argv).release();
+    return host;
+}
+
+void BM_BareToolkitWindowFirstPaint(benchmark::State& state) {
+    QtHost();
+    for (auto _ : state) {
+        QWidget widget;
+        PaintWatch watch;
+        widget.installEventFilter(&watch);
+        widget.resize(640, 455);
+        widget.show();
+        while (!watch.painted) QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+}
+BENCHMARK(BM_BareToolkitWindowFirstPaint)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+void BM_PlayerFirstPaint(benchmark::State& state) {
+    WatchingHost host(QtHost());
+    user_host::SetHost(&host);
+    RegisterDirectSoundModule();
+    RegisterProgramResources();
+    for (auto _ : state) {
+        host.painted = false;
+        auto dlg = std::make_unique<CDemoDlg>();
+        dlg->Create(IDD_MAIN);
+        while (!host.painted) {
+            if (user_host::PumpPending() == 0) host.WaitForEvents(1);
+        }
+        host.WaitForEvents(0);  // lets the toolkit present the changed rectangle
+        state.PauseTiming();
+        dlg->DestroyWindow();
+        user_host::PumpPending();
+        state.ResumeTiming();
+    }
+    user_host::SetHost(nullptr);
+}
+BENCHMARK(BM_PlayerFirstPaint)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// --- Whole processes, side by side -----------------------------------------------------
+
+constexpr int kChildReportFd = 100;  // where a child writes its first-frame byte
+constexpr int kStartupRounds = 10;
+constexpr int kCpuRounds = 3;
+constexpr char kCpuSeconds[] = "12";
+constexpr char kClip[] = "MUSIC/3D_Loopy.wav";
+
+struct Run {
+    bool ok = false;
+    double firstFrame = 0;  // seconds from spawn to the first-frame byte (when watched)
+    double exit = 0;        // seconds from spawn to the end of the process
+    double cpu = 0;         // user + system seconds of the whole process
+};
+
+struct Child {
+    pid_t pid = -1;
+    int frameFd = -1;  // read end of the first-frame pipe, when watched
+    Clock::time_point start;
+};
+
+// Starts one program in dir. With watchFrame, the child gets a pipe on kChildReportFd
+// and its first byte marks the first frame.
+Child Spawn(const std::vector<std::string>& args, const std::string& dir, bool watchFrame) {
+    Child child;
+    int fds[2] = {-1, -1};
+    if (watchFrame && pipe2(fds, O_CLOEXEC) != 0) return child;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
+    if (watchFrame) posix_spawn_file_actions_adddup2(&actions, fds[1], kChildReportFd);
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    child.start = Clock::now();
+    const int spawned = posix_spawn(&child.pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (watchFrame) close(fds[1]);
+    if (spawned != 0) {
+        child.pid = -1;
+        if (watchFrame) close(fds[0]);
+        return child;
+    }
+    child.frameFd = fds[0];
+    return child;
+}
+
+// Waits for the child's first frame (when watched) and its end.
+Run Finish(Child& child) {
+    Run run;
+    if (child.pid < 0) return run;
+    bool framed = true;
+    if (child.frameFd >= 0) {
+        char byte = 0;
+        framed = read(child.frameFd, &byte, 1) == 1;
+        run.firstFrame = std::chrono::duration<double>(Clock::now() - child.start).count();
+        close(child.frameFd);
+        child.frameFd = -1;
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(child.pid, &status, 0, &usage);
+    run.exit = std::chrono::duration<double>(Clock::now() - child.start).count();
+    run.cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+              static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    run.ok = framed && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    child.pid = -1;
+    return run;
+}
+
+Run RunProcess(const std::vector<std::string>& args, const std::string& dir, bool watchFrame) {
+    Child child = Spawn(args, dir, watchFrame);
+    return Finish(child);
+}
+
+// A folder of its own for the player, as a new user has it: the program, its clips and
+// the scripts the benchmarks run, and no settings yet.
+class Scratch {
+public:
+    Scratch() {
+        char pattern[] = "/tmp/zor_side_by_side_XXXXXX";
+        if (!mkdtemp(pattern)) return;
+        m_dir = pattern;
+        namespace fs = std::filesystem;
+        std::error_code error;
+        fs::copy_file(ZOR_PLAYER, m_dir / "zor3dplayer", error);
+        if (!error) fs::copy_file(ZOR_PLAYER_FIRST_FRAME, m_dir / "zor_player_first_frame", error);
+        if (!error) fs::copy(ZOR_MUSIC_DIR, m_dir / "MUSIC", fs::copy_options::recursive, error);
+        if (error) return;
+        std::ofstream(m_dir / "insect_hangar.ini")
+            << "[Counter]\nDemoCounter=1\nDemoLoop=FALSE\n[AutoDemo1]\nTimer=" << kCpuSeconds
+            << "000\nSoundSource=Loopy\nMovingPath =Insect\nEnvironment=Hangar\nEnableEffects=TRUE\n";
+        // It ends the program at its first step, which the start-up runs.
+        std::ofstream(m_dir / "no_step.ini") << "[Counter]\nDemoCounter=-1\n";
+        m_ready = true;
+    }
+    ~Scratch() {
+        std::error_code error;
+        if (!m_dir.empty()) std::filesystem::remove_all(m_dir, error);
+    }
+    bool Ready() const { return m_ready; }
+    std::string Dir() const { return m_dir.string(); }
+    std::string Path(const char* name) const { return (m_dir / name).string(); }
+    // Every run starts as the first one did.
+    void ForgetSettings() const {
+        std::error_code error;
+        std::filesystem::remove(m_dir / "Zor3DPlayer.ini", error);
+    }
+
+private:
+    std::filesystem::path m_dir;
+    bool m_ready = false;
+};
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+void Report(benchmark::State& state, const char* what, double player, double yardstick) {
+    state.counters[std::string("player_") + what] = player;
+    state.counters[std::string("bare_") + what] = yardstick;
+    state.counters["ratio"] = yardstick > 0 ? player / yardstick : 0;
+}
+
+// Whole-process CPU for 12 s of the insect in the hangar. The two run at the same time,
+// so whatever else the machine does weighs on both alike; each round gives a ratio and
+// the median round counts.
+void BM_CpuInsectInHangar(benchmark::State& state) {
+    const Scratch scratch;
+    if (!scratch.Ready()) {
+        state.SkipWithError("no scratch folder");
+        return;
+    }
+    for (auto _ : state) {
+        std::vector<double> player, engine, ratios;
+        for (int round = 0; round < kCpuRounds; ++round) {
+            scratch.ForgetSettings();
+            Child p = Spawn({scratch.Path("zor3dplayer"), "insect_hangar.ini"}, scratch.Dir(), false);
+            Child e = Spawn({ZOR_BARE_ENGINE, kClip, kCpuSeconds}, scratch.Dir(), false);
+            const Run pr = Finish(p);
+            const Run er = Finish(e);
+            if (!pr.ok || !er.ok) {
+                state.SkipWithError(!pr.ok ? "the player failed" : "the bare engine failed");
+                return;
+            }
+            player.push_back(pr.cpu);
+            engine.push_back(er.cpu);
+            ratios.push_back(pr.cpu / er.cpu);
+        }
+        state.counters["player_cpu_s"] = Median(player);
+        state.counters["bare_cpu_s"] = Median(engine);
+        state.counters["ratio"] = Median(ratios);
+    }
+}
+BENCHMARK(BM_CpuInsectInHangar)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+// Spawn to first frame and spawn to exit, medians of interleaved rounds.
+void MeasureStartup(benchmark::State& state, bool toExit) {
+    const Scratch scratch;
+    if (!scratch.Ready()) {
+        state.SkipWithError("no scratch folder");
+        return;
+    }
+    const std::string fd = std::to_string(kChildReportFd);
+    for (auto _ : state) {
+        std::vector<double> player, bare;
+        for (int round = 0; round < kStartupRounds; ++round) {
+            scratch.ForgetSettings();
+            const Run p = toExit
+                ? RunProcess({scratch.Path("zor3dplayer"), "no_step.ini"}, scratch.Dir(), false)
+                : RunProcess({scratch.Path("zor_player_first_frame"), fd}, scratch.Dir(), true);
+            const Run b = RunProcess({ZOR_BARE_TOOLKIT_WINDOW, fd}, scratch.Dir(), true);
+            if (!p.ok || !b.ok) {
+                state.SkipWithError(!p.ok ? "the player failed" : "the bare window failed");
+                return;
+            }
+            player.push_back(toExit ? p.exit : p.firstFrame);
+            bare.push_back(toExit ? b.exit : b.firstFrame);
+        }
+        Report(state, "ms", Median(player) * 1e3, Median(bare) * 1e3);
+    }
+}
+void BM_StartupToFirstFrame(benchmark::State& state) { MeasureStartup(state, false); }
+void BM_StartupToExit(benchmark::State& state) { MeasureStartup(state, true); }
+BENCHMARK(BM_StartupToFirstFrame)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_StartupToExit)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The back ends the goals are set on, unless the caller chose others.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("ALSOFT_DRIVERS", "null", 0);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
