@@ -84,8 +84,10 @@ DWORD SpeakersFromChannelCount(int count) {
 }
 
 // OpenAL Soft's back ends that write a file or nothing at all have no server behind them.
+// They are told apart by their full names: the short name is "OpenAL Soft" for every one.
 bool PlaysThroughASoundServer(ALCdevice* device) {
-    const ALCchar* name = alcGetString(device, ALC_DEVICE_SPECIFIER);
+    if (alcIsExtensionPresent(nullptr, "ALC_ENUMERATE_ALL_EXT") != ALC_TRUE) return true;
+    const ALCchar* name = alcGetString(device, ALC_ALL_DEVICES_SPECIFIER);
     if (!name) return true;
     const std::string specifier(name);
     return specifier != "No Output" && specifier != "Wave File Writer";

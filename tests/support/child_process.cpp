@@ -1,13 +1,11 @@
 #include "tests/support/child_process.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -139,51 +137,6 @@ int ChildProcess::Stop(int signal, std::chrono::milliseconds grace) {
     }
     m_status = StatusOf(raw);
     return *m_status;
-}
-
-ToolResult RunTool(const std::vector<std::string>& argv, const ChildOptions& options,
-                   std::chrono::milliseconds timeout) {
-    ToolResult result;
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) {
-        result.output = "pipe failed";
-        return result;
-    }
-    ChildOptions withPipe = options;
-    withPipe.outputFd = fds[1];
-    ChildProcess child(argv, withPipe);
-    close(fds[1]);
-    if (!child.Started()) {
-        close(fds[0]);
-        result.output = child.Error();
-        return result;
-    }
-    const auto deadline = Clock::now() + timeout;
-    bool timedOut = false;
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) {
-            timedOut = true;
-            break;
-        }
-        pollfd readable{fds[0], POLLIN, 0};
-        if (poll(&readable, 1, static_cast<int>(left)) < 0 && errno != EINTR) break;
-        if (readable.revents == 0) continue;
-        char chunk[4096];
-        const ssize_t got = read(fds[0], chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;
-        result.output.append(chunk, static_cast<std::size_t>(got));
-    }
-    close(fds[0]);
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    const std::optional<int> status = timedOut ? std::nullopt : child.Wait(std::max(left, std::chrono::milliseconds(0)));
-    if (!status) {
-        child.Stop(SIGKILL, std::chrono::milliseconds(0));
-        return result;
-    }
-    result.status = *status;
-    return result;
 }
 
 }  // namespace test_support

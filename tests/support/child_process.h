@@ -1,6 +1,6 @@
-// Other programs run by a test: a server, a recorder, a command-line tool, the player
-// itself. A child never outlives its test: it is killed with the object, and with the
-// test process if that dies first.
+// Other programs run by a test: a server, a recorder, the player itself. A child never
+// outlives its test: it is killed with the object, and with the test process if that
+// dies first.
 #pragma once
 
 #include <sys/types.h>
@@ -50,14 +50,5 @@ private:
     std::optional<int> m_status;
     std::string m_error;
 };
-
-struct ToolResult {
-    int status = -1;  // -1: did not finish in time (and was killed)
-    std::string output;  // stdout and stderr together
-};
-
-// Runs a command-line tool to its end and keeps what it printed.
-ToolResult RunTool(const std::vector<std::string>& argv, const ChildOptions& options,
-                   std::chrono::milliseconds timeout);
 
 }  // namespace test_support

@@ -12,8 +12,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <cstdio>
 #include <map>
 #include <sstream>
+#include <thread>
 
 namespace sound_testing {
 namespace {
@@ -21,7 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 using test_support::ChildOptions;
 using test_support::ChildProcess;
-using test_support::RunTool;
 using std::chrono::milliseconds;
 
 constexpr milliseconds kStartTimeout{5000};
@@ -71,13 +72,6 @@ std::string Trim(const std::string& s) {
     return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
 }
 
-// The value after "Key: " on a line of pactl's long listing.
-std::optional<std::string> Field(const std::string& line, const std::string& key) {
-    const std::string trimmed = Trim(line);
-    if (trimmed.compare(0, key.size() + 1, key + ":") != 0) return std::nullopt;
-    return Trim(trimmed.substr(key.size() + 1));
-}
-
 std::map<unsigned, std::string> SinkNames(const std::string& shortListing) {
     std::map<unsigned, std::string> names;
     std::istringstream lines(shortListing);
@@ -89,15 +83,6 @@ std::map<unsigned, std::string> SinkNames(const std::string& shortListing) {
         if (fields >> index >> name) names[index] = name;
     }
     return names;
-}
-
-int ChannelsOf(const std::string& sampleSpec) {
-    std::istringstream words(sampleSpec);
-    std::string word;
-    while (words >> word) {
-        if (word.size() > 2 && word.compare(word.size() - 2, 2, "ch") == 0) return std::atoi(word.c_str());
-    }
-    return 0;
 }
 
 }  // namespace
@@ -130,58 +115,6 @@ const std::vector<std::int16_t>& MonitorRecording::Finish() {
     m_frames.resize(bytes.size() / frameBytes * m_channels);
     std::memcpy(m_frames.data(), bytes.data(), m_frames.size() * sizeof(std::int16_t));
     return m_frames;
-}
-
-// --- SinkInputWatch ---------------------------------------------------------------
-
-SinkInputWatch::SinkInputWatch(std::unique_ptr<ChildProcess> subscriber, int readFd)
-    : m_subscriber(std::move(subscriber)), m_reader([this, readFd] { Read(readFd); }) {}
-
-SinkInputWatch::~SinkInputWatch() {
-    // Ending the subscriber closes the pipe, which ends the reader.
-    m_subscriber->Stop(SIGTERM, milliseconds(2000));
-    m_reader.join();
-}
-
-void SinkInputWatch::Read(int fd) {
-    std::string pending;
-    char chunk[1024];
-    for (;;) {
-        const ssize_t got = read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;
-        const Clock::time_point now = Clock::now();
-        pending.append(chunk, static_cast<std::size_t>(got));
-        std::size_t end;
-        while ((end = pending.find('\n')) != std::string::npos) {
-            const std::string line = pending.substr(0, end);
-            pending.erase(0, end + 1);
-            std::lock_guard<std::mutex> lock(m_mutex);
-            ++m_events;
-            // "Event 'new' on sink-input #12"
-            const std::size_t hash = line.find("on sink-input #");
-            if (hash == std::string::npos) continue;
-            const auto index = static_cast<unsigned>(std::strtoul(line.c_str() + hash + 15, nullptr, 10));
-            if (line.find("'new'") != std::string::npos) {
-                m_streams.push_back({index, now, std::nullopt});
-            } else if (line.find("'remove'") != std::string::npos) {
-                for (Lifetime& stream : m_streams) {
-                    if (stream.index == index && !stream.removed) stream.removed = now;
-                }
-            }
-        }
-    }
-    close(fd);
-}
-
-std::vector<SinkInputWatch::Lifetime> SinkInputWatch::Streams() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_streams;
-}
-
-std::size_t SinkInputWatch::EventCount() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_events;
 }
 
 // --- PulseServer ------------------------------------------------------------------
@@ -242,7 +175,7 @@ std::string PulseServer::Start() {
         }
         if (Clock::now() > deadline) return "pulseaudio did not open its socket in 5 s: " + LastLines(ReadText(errors), 4);
     }
-    if (!Pactl({"info"})) return "pulseaudio does not answer pactl: " + m_lastError;
+    if (!Pactl("info")) return "pulseaudio does not answer pactl: " + m_lastError;
     return {};
 }
 
@@ -252,40 +185,47 @@ std::vector<std::string> PulseServer::ClientEnvironment() const {
     return {"PULSE_SERVER=unix:" + m_socket, "PULSE_COOKIE=" + m_folder + "/home/cookie"};
 }
 
-ChildOptions PulseServer::ToolOptions() const {
-    ChildOptions options;
-    options.environment = ClientEnvironment();
-    options.environment.push_back("HOME=" + m_folder + "/home");
-    options.environment.push_back("XDG_CONFIG_HOME=" + m_folder + "/config");
-    options.environment.push_back("LC_ALL=C");
-    return options;
+std::vector<std::string> PulseServer::ToolEnvironment() const {
+    std::vector<std::string> environment = ClientEnvironment();
+    environment.push_back("HOME=" + m_folder + "/home");
+    environment.push_back("XDG_CONFIG_HOME=" + m_folder + "/config");
+    environment.push_back("LC_ALL=C");
+    return environment;
 }
 
-std::optional<std::string> PulseServer::Pactl(const std::vector<std::string>& arguments) {
-    std::vector<std::string> argv{"pactl"};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    const test_support::ToolResult result = RunTool(argv, ToolOptions(), kToolTimeout);
-    if (result.status == 0) return result.output;
-    m_lastError = "pactl " + arguments.front() + (result.status < 0 ? " timed out" : " failed") + ": " +
-                  Trim(result.output);
+std::optional<std::string> PulseServer::Pactl(const std::string& arguments) {
+    // The arguments are the fixture's own words, free of anything a shell would read.
+    std::string command = "env";
+    for (const std::string& entry : ToolEnvironment()) command += " '" + entry + "'";
+    command += " timeout " + std::to_string(kToolTimeout.count() / 1000) + " pactl " + arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        m_lastError = "cannot run pactl";
+        return std::nullopt;
+    }
+    std::string output;
+    char chunk[4096];
+    while (const std::size_t got = std::fread(chunk, 1, sizeof chunk, pipe)) output.append(chunk, got);
+    if (pclose(pipe) == 0) return output;
+    m_lastError = "pactl " + arguments + " failed or timed out: " + Trim(output);
     return std::nullopt;
 }
 
 int PulseServer::LoadNullSink(const std::string& name, int channels, const std::string& channelMap) {
-    const auto output = Pactl({"load-module", "module-null-sink", "sink_name=" + name,
-                               "channels=" + std::to_string(channels), "channel_map=" + channelMap});
+    const auto output = Pactl("load-module module-null-sink sink_name=" + name +
+                              " channels=" + std::to_string(channels) + " channel_map=" + channelMap);
     if (!output) return -1;
     return std::atoi(output->c_str());
 }
 
-bool PulseServer::SetDefaultSink(const std::string& name) { return Pactl({"set-default-sink", name}).has_value(); }
+bool PulseServer::SetDefaultSink(const std::string& name) { return Pactl("set-default-sink " + name).has_value(); }
 
-bool PulseServer::UnloadModule(int module) { return Pactl({"unload-module", std::to_string(module)}).has_value(); }
+bool PulseServer::UnloadModule(int module) { return Pactl("unload-module " + std::to_string(module)).has_value(); }
 
 std::vector<SinkInput> PulseServer::SinkInputs() {
     std::vector<SinkInput> inputs;
-    const auto sinks = Pactl({"list", "short", "sinks"});
-    const auto listing = Pactl({"list", "sink-inputs"});
+    const auto sinks = Pactl("list short sinks");
+    const auto listing = Pactl("list sink-inputs");
     if (!sinks || !listing) return inputs;
     const std::map<unsigned, std::string> names = SinkNames(*sinks);
     std::istringstream lines(*listing);
@@ -298,14 +238,11 @@ std::vector<SinkInput> PulseServer::SinkInputs() {
         }
         if (inputs.empty()) continue;
         SinkInput& input = inputs.back();
-        if (auto sink = Field(line, "Sink")) {
-            const auto found = names.find(static_cast<unsigned>(std::strtoul(sink->c_str(), nullptr, 10)));
-            input.sink = found != names.end() ? found->second : *sink;
-        } else if (auto spec = Field(line, "Sample Specification")) {
-            input.channels = ChannelsOf(*spec);
-        } else if (auto map = Field(line, "Channel Map")) {
-            input.channelMap = *map;
-        } else if (Trim(line).compare(0, 22, "application.process.id") == 0) {
+        const std::string field = Trim(line);
+        if (field.compare(0, 5, "Sink:") == 0) {
+            const auto found = names.find(static_cast<unsigned>(std::strtoul(field.c_str() + 5, nullptr, 10)));
+            input.sink = found != names.end() ? found->second : Trim(field.substr(5));
+        } else if (field.compare(0, 22, "application.process.id") == 0) {
             const std::size_t quote = line.find('"');
             if (quote != std::string::npos) input.pid = std::strtol(line.c_str() + quote + 1, nullptr, 10);
         }
@@ -320,7 +257,8 @@ std::unique_ptr<MonitorRecording> PulseServer::RecordMonitor(const std::string& 
         m_lastError = "cannot write " + file;
         return nullptr;
     }
-    ChildOptions options = ToolOptions();
+    ChildOptions options;
+    options.environment = ToolEnvironment();
     options.outputFd = fd;
     const std::string log = m_folder + "/" + sink + ".rec.log";
     const int logFd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
@@ -355,32 +293,6 @@ std::unique_ptr<MonitorRecording> PulseServer::RecordMonitor(const std::string& 
         }
         std::this_thread::sleep_for(milliseconds(5));
     }
-}
-
-std::unique_ptr<SinkInputWatch> PulseServer::WatchSinkInputs() {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) return nullptr;
-    ChildOptions options = ToolOptions();
-    options.outputFd = fds[1];
-    auto subscriber = std::make_unique<ChildProcess>(std::vector<std::string>{"pactl", "subscribe"}, options);
-    close(fds[1]);
-    if (!subscriber->Started()) {
-        close(fds[0]);
-        m_lastError = subscriber->Error();
-        return nullptr;
-    }
-    auto watch = std::make_unique<SinkInputWatch>(std::move(subscriber), fds[0]);
-    // The subscription is live once it reports something; any client's arrival will do.
-    const auto deadline = Clock::now() + kStartTimeout;
-    while (watch->EventCount() == 0) {
-        if (Clock::now() > deadline) {
-            m_lastError = "pactl subscribe reported nothing";
-            return nullptr;
-        }
-        Pactl({"info"});
-        std::this_thread::sleep_for(milliseconds(20));
-    }
-    return watch;
 }
 
 void PulseServer::Freeze() {

@@ -4,17 +4,15 @@
 // it through the environment from ClientEnvironment(). A machine where it cannot start
 // says why in Failure(); the test then skips with that reason.
 //
-// Objects made by the server (recordings, watches) must go before it.
+// Recordings made by the server must go before it.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/support/child_process.h"
@@ -26,10 +24,8 @@ using Clock = std::chrono::steady_clock;
 // A playback stream as the server lists it.
 struct SinkInput {
     unsigned index = 0;
-    std::string sink;        // the name of the sink it plays on
-    long pid = 0;            // application.process.id; 0 when the stream does not say
-    int channels = 0;
-    std::string channelMap;  // the server's names, "front-left,front-right,..."
+    std::string sink;  // the name of the sink it plays on
+    long pid = 0;      // application.process.id; 0 when the stream does not say
 };
 
 // A sink's monitor as 16-bit PCM, from Begin() until Finish(). When the sink goes, the
@@ -60,33 +56,6 @@ private:
     std::vector<std::int16_t> m_frames;
 };
 
-// Every playback stream the server creates while the watch runs, with when it came
-// and went; short-lived ones included, which a listing would miss.
-class SinkInputWatch {
-public:
-    struct Lifetime {
-        unsigned index = 0;
-        Clock::time_point created;
-        std::optional<Clock::time_point> removed;
-    };
-
-    SinkInputWatch(std::unique_ptr<test_support::ChildProcess> subscriber, int readFd);
-    ~SinkInputWatch();
-
-    std::vector<Lifetime> Streams() const;
-    // Lines of any kind seen so far; the watch is live once the server has told it something.
-    std::size_t EventCount() const;
-
-private:
-    void Read(int fd);
-
-    std::unique_ptr<test_support::ChildProcess> m_subscriber;
-    mutable std::mutex m_mutex;
-    std::vector<Lifetime> m_streams;
-    std::size_t m_events = 0;
-    std::thread m_reader;
-};
-
 class PulseServer {
 public:
     PulseServer();
@@ -106,7 +75,6 @@ public:
     std::vector<SinkInput> SinkInputs();
     // Null when the recorder did not start (LastError() says why).
     std::unique_ptr<MonitorRecording> RecordMonitor(const std::string& sink, int channels, int rate = 44100);
-    std::unique_ptr<SinkInputWatch> WatchSinkInputs();
     // Stops the server in its tracks (and lets it go on): a server that accepts
     // connections and never answers.
     void Freeze();
@@ -116,8 +84,9 @@ public:
 
 private:
     std::string Start();
-    test_support::ChildOptions ToolOptions() const;
-    std::optional<std::string> Pactl(const std::vector<std::string>& arguments);
+    std::vector<std::string> ToolEnvironment() const;
+    // What pactl printed, or nothing when it failed (LastError() says why).
+    std::optional<std::string> Pactl(const std::string& arguments);
 
     std::string m_folder;
     std::string m_socket;
