@@ -6,10 +6,10 @@
 #include <gtest/gtest.h>
 
 #include "tests/platform/dsound/signal.h"
+#include "tests/support/child_process.h"
 
 #include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -19,6 +19,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -97,41 +98,34 @@ bool ParseWave(const std::string& b, Rendered* out) {
     return false;
 }
 
-// Runs the program in dir with the given environment additions; the exit status, 128
-// when a signal ended it, or -1 when it had to be killed after the time-out. With
+// Runs the program in dir with the given environment additions; the exit status (128 +
+// the signal when one ended it), or -1 when it had to be killed after the time-out. With
 // termAfterS it gets SIGTERM twice in quick succession after that many seconds, as
 // senders that signal the whole process group (timeout, a desktop session) deliver it.
 int RunProgram(const fs::path& dir, const std::vector<std::string>& env, const char* script, int timeoutS,
-        double* seconds, double termAfterS = -1) {
+               double* seconds, double termAfterS = -1) {
+    using std::chrono::milliseconds;
     const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(dir.c_str()) != 0) _exit(126);
-        for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
-        const std::string exe = (dir / "zor3dplayer").string();
-        execl(exe.c_str(), exe.c_str(), script, static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    bool termSent = false;
-    for (;;) {
-        const pid_t done = waitpid(pid, &status, WNOHANG);
-        *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (done == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-        if (termAfterS >= 0 && !termSent && *seconds >= termAfterS) {
-            kill(pid, SIGTERM);
+    const auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start); };
+    test_support::ChildOptions options;
+    options.environment = env;
+    options.directory = dir.string();
+    test_support::ChildProcess player({(dir / "zor3dplayer").string(), script}, options);
+    if (!player.Started()) return 127;
+    std::optional<int> status;
+    if (termAfterS >= 0) {
+        status = player.Wait(milliseconds(static_cast<int>(termAfterS * 1000)));
+        if (!status) {
+            player.Signal(SIGTERM);
             // Apart enough to arrive as two signals rather than merge into one.
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            kill(pid, SIGTERM);
-            termSent = true;
+            std::this_thread::sleep_for(milliseconds(20));
+            player.Signal(SIGTERM);
         }
-        if (*seconds > timeoutS) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
+    if (!status) status = player.Wait(std::chrono::duration_cast<milliseconds>(std::chrono::seconds(timeoutS) - elapsed()));
+    *seconds = elapsed().count();
+    if (!status) player.Stop(SIGKILL, milliseconds(0));
+    return status.value_or(-1);
 }
 
 std::string IniValue(const std::string& text, const std::string& key) {
