@@ -185,7 +185,8 @@ TEST(EndToEnd, HorizontalCircleSwingsTheSoundAndTheSettingsKeepTheLastStep) {
     const std::size_t endedAt = sound.left.size() - static_cast<std::size_t>(sound.rate) / 5;
     EXPECT_LT(sound_testing::EndingDropDb(sound.left, 1, 0, endedAt, sound.rate), -20.0) << "cut at the exit";
 
-    double loudest = 0, bestBalance = -2, worstBalance = 2, tRight = 0, tLeft = 0;
+    double loudest = 0, bestBalance = -2, worstBalance = 2;
+    std::vector<std::pair<double, double>> balances;  // (time, balance) of each window
     for (std::size_t w = 0; w + window <= firstTurn; w += window) {
         double l = 0, r = 0;
         for (std::size_t i = w; i < w + window; ++i) {
@@ -197,10 +198,21 @@ TEST(EndToEnd, HorizontalCircleSwingsTheSoundAndTheSettingsKeepTheLastStep) {
         loudest = std::max(loudest, std::max(l, r));
         if (l + r < 1e-4) continue;
         const double balance = (r - l) / (r + l);
-        const double t = static_cast<double>(w) / sound.rate;
-        if (balance > bestBalance) bestBalance = balance, tRight = t;
-        if (balance < worstBalance) worstBalance = balance, tLeft = t;
+        balances.emplace_back(static_cast<double>(w) / sound.rate, balance);
+        bestBalance = std::max(bestBalance, balance);
+        worstBalance = std::min(worstBalance, balance);
     }
+    // Hard panning holds for a second or two and its windows differ only by rounding:
+    // the middle of the windows at the extreme tells when the source was there.
+    const auto middleOf = [&](double extreme) {
+        double sum = 0;
+        int n = 0;
+        for (const auto& [t, balance] : balances)
+            if (std::fabs(balance - extreme) < 0.002) sum += t, ++n;
+        return n ? sum / n : 0.0;
+    };
+    const double tRight = middleOf(bestBalance);
+    const double tLeft = middleOf(worstBalance);
     EXPECT_GT(loudest, 0.01) << "the clip is in the rendered sound";
     EXPECT_GT(bestBalance, 0.3);
     EXPECT_LT(worstBalance, -0.3);
