@@ -83,16 +83,19 @@ bool ParseLeadingInt(const std::string& text, INT* value) {
     return true;
 }
 
+// Reads the file as one snapshot while no write of this process is half done.
+bool LoadShared(LPCSTR fileName, IniDocument* doc) {
+    kernel::ReadOutcome outcome;
+    std::lock_guard<std::mutex> lock(ProfileMutex());
+    return Load(fileName, doc, &outcome);
+}
+
 }  // namespace
 
 UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName) {
     if (!section || !key) return static_cast<UINT>(defaultValue);
     IniDocument doc;
-    kernel::ReadOutcome outcome;
-    {
-        std::lock_guard<std::mutex> lock(ProfileMutex());
-        if (!Load(fileName, &doc, &outcome)) return static_cast<UINT>(defaultValue);
-    }
+    if (!LoadShared(fileName, &doc)) return static_cast<UINT>(defaultValue);
     std::optional<std::string> text = doc.Get(section, key);
     INT value = defaultValue;
     if (!text || !ParseLeadingInt(*text, &value)) return static_cast<UINT>(defaultValue);
@@ -103,12 +106,7 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
                                LPCSTR fileName) {
     if (!buffer || size == 0) return 0;
     IniDocument doc;
-    kernel::ReadOutcome outcome;
-    bool loaded;
-    {
-        std::lock_guard<std::mutex> lock(ProfileMutex());
-        loaded = Load(fileName, &doc, &outcome);
-    }
+    const bool loaded = LoadShared(fileName, &doc);
     if (!section) return CopyStringList(loaded ? doc.SectionNames() : std::vector<std::string>{}, buffer, size);
     if (!key) return CopyStringList(loaded ? doc.KeyNames(section) : std::vector<std::string>{}, buffer, size);
     if (loaded)
@@ -122,12 +120,7 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
 DWORD GetPrivateProfileSectionA(LPCSTR section, LPSTR buffer, DWORD size, LPCSTR fileName) {
     if (!buffer || size == 0) return 0;
     IniDocument doc;
-    kernel::ReadOutcome outcome;
-    bool loaded;
-    {
-        std::lock_guard<std::mutex> lock(ProfileMutex());
-        loaded = Load(fileName, &doc, &outcome);
-    }
+    const bool loaded = LoadShared(fileName, &doc);
     std::vector<std::string> lines;
     if (section && loaded) {
         for (const auto& [key, value] : doc.Entries(section)) {

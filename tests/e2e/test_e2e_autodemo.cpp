@@ -186,7 +186,7 @@ TEST(EndToEnd, HorizontalCircleSwingsTheSoundAndTheSettingsKeepTheLastStep) {
     EXPECT_LT(sound_testing::EndingDropDb(sound.left, 1, 0, endedAt, sound.rate), -20.0) << "cut at the exit";
 
     double loudest = 0, bestBalance = -2, worstBalance = 2;
-    std::vector<std::pair<double, double>> balances;  // (time, balance) of each window
+    std::vector<std::pair<double, double>> balances;  // seconds, balance
     for (std::size_t w = 0; w + window <= firstTurn; w += window) {
         double l = 0, r = 0;
         for (std::size_t i = w; i < w + window; ++i) {
@@ -202,17 +202,18 @@ TEST(EndToEnd, HorizontalCircleSwingsTheSoundAndTheSettingsKeepTheLastStep) {
         bestBalance = std::max(bestBalance, balance);
         worstBalance = std::min(worstBalance, balance);
     }
-    // Hard panning holds for a second or two and its windows differ only by rounding:
-    // the middle of the windows at the extreme tells when the source was there.
-    const auto middleOf = [&](double extreme) {
+    // Each hard side lasts a while; it is placed at the middle of its stretch, not at
+    // whichever window of it happens to be the most one-sided.
+    const auto middleOf = [&](auto near) {
         double sum = 0;
-        int n = 0;
-        for (const auto& [t, balance] : balances)
-            if (std::fabs(balance - extreme) < 0.002) sum += t, ++n;
-        return n ? sum / n : 0.0;
+        int count = 0;
+        for (const auto& [t, balance] : balances) {
+            if (near(balance)) sum += t, ++count;
+        }
+        return count ? sum / count : -100.0;
     };
-    const double tRight = middleOf(bestBalance);
-    const double tLeft = middleOf(worstBalance);
+    const double tRight = middleOf([&](double b) { return b > bestBalance - 0.05; });
+    const double tLeft = middleOf([&](double b) { return b < worstBalance + 0.05; });
     EXPECT_GT(loudest, 0.01) << "the clip is in the rendered sound";
     EXPECT_GT(bestBalance, 0.3);
     EXPECT_LT(worstBalance, -0.3);
