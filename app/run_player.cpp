@@ -18,6 +18,9 @@ int RunPlayer(int argc, char** argv, const std::function<void()>& toolkitReady) 
     // The skin's bitmaps decode on the other core while the toolkit starts.
     DecodeBitmapResourcesAhead(LR_CREATEDIBSECTION | LR_LOADMAP3DCOLORS);
     std::unique_ptr<user_host::Host> host = CreateQtHost(argc, argv);
+    // The toolkit has set its environment up; the sound output opens meanwhile on the
+    // other core, ready for the program's check for it.
+    PrepareSoundOutput();
     if (toolkitReady) toolkitReady();
     user_host::SetHost(host.get());
     CloseWindowsOnTerminationSignals();

@@ -25,9 +25,12 @@ struct OutputRegistry {
     std::mutex mutex;
     LoopbackSettings loopback;
     std::shared_ptr<AlDevice> output;
+    std::thread preparing;      // opens the output before the program first asks for it
+    bool preparedNone = false;  // it found none, which answers the program's first ask
     std::thread releasing;  // lets go of the output while the rest of the process ends
 
     ~OutputRegistry() {
+        if (preparing.joinable()) preparing.join();
         std::shared_ptr<AlDevice> last;
         {
             std::lock_guard<std::mutex> lock(mutex);
@@ -139,13 +142,32 @@ std::shared_ptr<AlDevice> AlDevice::Acquire() {
         if (r.output->Recover()) return r.output;
         return nullptr;
     }
-    auto device = std::make_shared<AlDevice>(r.loopback);
-    {
-        std::lock_guard<std::recursive_mutex> deviceLock(device->Mutex());
-        if (!device->Open()) return nullptr;
+    if (r.preparedNone) {
+        r.preparedNone = false;
+        return nullptr;
     }
-    r.output = device;
+    r.output = OpenNew(r.loopback);
+    return r.output;
+}
+
+std::shared_ptr<AlDevice> AlDevice::OpenNew(const LoopbackSettings& loopback) {
+    auto device = std::make_shared<AlDevice>(loopback);
+    std::lock_guard<std::recursive_mutex> deviceLock(device->Mutex());
+    if (!device->Open()) return nullptr;
     return device;
+}
+
+void AlDevice::PrepareInBackground() {
+    OutputRegistry& r = Registry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    if (r.output || r.preparing.joinable()) return;
+    r.preparing = std::thread([] {
+        OutputRegistry& registry = Registry();
+        std::lock_guard<std::mutex> preparingLock(registry.mutex);
+        if (registry.output) return;
+        registry.output = OpenNew(registry.loopback);
+        registry.preparedNone = !registry.output;
+    });
 }
 
 void ReleaseOutput() {

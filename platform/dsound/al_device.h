@@ -31,6 +31,10 @@ public:
     static std::shared_ptr<AlDevice> Acquire();
     // The process's output as it stands, for the test hooks.
     static std::shared_ptr<AlDevice> MostRecent();
+    // Opens the output on a thread of its own, so that the first Acquire finds it open;
+    // that Acquire still waits for the opening to end, and still finds none when there
+    // is none.
+    static void PrepareInBackground();
 
     explicit AlDevice(const LoopbackSettings& loopback);
     ~AlDevice();
@@ -75,6 +79,7 @@ public:
 private:
     friend void SetLoopbackSettings(const LoopbackSettings& settings);
 
+    static std::shared_ptr<AlDevice> OpenNew(const LoopbackSettings& loopback);
     bool Open();
     void Close();
     std::vector<ALCint> ContextAttributes() const;

@@ -98,6 +98,8 @@ HRESULT DirectSoundCreate(const GUID* device, IDirectSound** out, IUnknown* oute
     return DS_OK;
 }
 
+void PrepareSoundOutput() { dsound_detail::AlDevice::PrepareInBackground(); }
+
 void ReleaseSoundOutput() { dsound_detail::ReleaseOutput(); }
 
 void RegisterDirectSoundModule() {

@@ -173,6 +173,11 @@ using LPDIRECTSOUNDCREATE = HRESULT (*)(const GUID*, IDirectSound**, IUnknown*);
 // start-up; callable again without harm.
 void RegisterDirectSoundModule();
 
+// Starts opening the process's sound output on a thread of its own, so that the first
+// DirectSoundCreate finds it open. That call still waits for the opening to end, and
+// still fails when there is no output. Call once the environment no longer changes.
+void PrepareSoundOutput();
+
 // The program is done with sound: the process's output closes on a thread of its own,
 // the fades under way heard out first, while the rest of the process shuts down; the
 // end of the process waits for it.

@@ -24,7 +24,7 @@ std::mutex& ProfileMutex() {
     return m;
 }
 
-bool Load(LPCSTR fileName, IniDocument* doc, kernel::ReadOutcome* outcome) {
+bool Load(LPCSTR fileName, IniDocument* doc, kernel::ReadOutcome* outcome, std::string* read = nullptr) {
     if (!fileName || !*fileName) {
         *outcome = kernel::ReadOutcome::Failed;
         return false;
@@ -32,6 +32,7 @@ bool Load(LPCSTR fileName, IniDocument* doc, kernel::ReadOutcome* outcome) {
     std::string bytes;
     *outcome = kernel::ReadWholeFile(NativePath(fileName), &bytes);
     *doc = IniDocument::Parse(bytes);
+    if (read) *read = std::move(bytes);
     return *outcome == kernel::ReadOutcome::Ok;
 }
 
@@ -143,7 +144,8 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     std::lock_guard<std::mutex> lock(ProfileMutex());
     IniDocument doc;
     kernel::ReadOutcome outcome;
-    Load(fileName, &doc, &outcome);
+    std::string before;
+    Load(fileName, &doc, &outcome, &before);
     // A file that exists but cannot be read is never replaced by one built from nothing.
     if (outcome == kernel::ReadOutcome::Failed) return FALSE;
     if (outcome == kernel::ReadOutcome::Missing && (!key || !value)) return TRUE;  // nothing to delete
@@ -153,5 +155,9 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
         doc.DeleteKey(section, key);
     else
         doc.Set(section, key, value);
-    return kernel::ReplaceFileAtomically(NativePath(fileName), doc.Serialise()) ? TRUE : FALSE;
+    const std::string after = doc.Serialise();
+    // A write that changes nothing leaves the file as it is: saving settings that did not
+    // change then costs no replacement and no wait for the disk.
+    if (outcome == kernel::ReadOutcome::Ok && after == before) return TRUE;
+    return kernel::ReplaceFileAtomically(NativePath(fileName), after) ? TRUE : FALSE;
 }

@@ -4,12 +4,6 @@
 #include <QPaintEvent>
 
 namespace qt_host {
-namespace {
-
-constexpr std::uint32_t kOpaque = 0xFF000000u;
-
-}  // namespace
-
 SurfaceWidget::SurfaceWidget(QWidget* parent) : QWidget(parent) {
     // Every pixel comes from the surface: no background erase, no flicker.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -34,40 +28,27 @@ bool SurfaceWidget::FitToSurface() {
     return true;
 }
 
-void SurfaceWidget::CopyFromSurface(const gdi::Surface& surface, const QRegion& region) {
-    std::lock_guard<std::mutex> lock(surface.mutex);
-    const QRect bounds(0, 0, surface.width, surface.height);
-    const bool readable = surface.pixels.size() >= static_cast<std::size_t>(surface.width) * surface.height;
-    QRegion wanted = region;
-    if (front_.width() != surface.width || front_.height() != surface.height) {
-        // A new front is filled from the whole surface at once, never cleared first.
-        frontPixels_.assign(static_cast<std::size_t>(surface.width) * surface.height, kOpaque);
-        front_ = QImage(reinterpret_cast<uchar*>(frontPixels_.data()), surface.width, surface.height,
-                        static_cast<qsizetype>(surface.width) * 4, QImage::Format_RGB32);
-        wanted = bounds;
-    }
-    if (!readable) return;
-    for (const QRect& r : wanted) {
-        const QRect clipped = r.intersected(bounds);
-        if (clipped.isEmpty()) continue;
-        for (int y = clipped.top(); y <= clipped.bottom(); ++y) {
-            const std::uint32_t* src = surface.pixels.data() + static_cast<std::size_t>(y) * surface.width;
-            std::uint32_t* dst = frontPixels_.data() + static_cast<std::size_t>(y) * surface.width;
-            // The layer keeps the top byte zero; the toolkit wants it opaque.
-            for (int x = clipped.left(); x <= clipped.right(); ++x) dst[x] = src[x] | kOpaque;
-        }
-    }
-}
-
 void SurfaceWidget::paintEvent(QPaintEvent* event) {
-    auto surface = CurrentSurface();
-    if (surface) CopyFromSurface(*surface, event->region());
     QPainter painter(this);
-    if (front_.isNull()) {
+    auto surface = CurrentSurface();
+    if (!surface) {
         painter.fillRect(event->rect(), Qt::black);
         return;
     }
-    for (const QRect& r : event->region()) painter.drawImage(r, front_, r);
+    // Drawn straight from the surface, under its lock: a thread drawing into it waits
+    // for no more than this copy of the changed rectangles.
+    std::lock_guard<std::mutex> lock(surface->mutex);
+    const int width = surface->width;
+    const int height = surface->height;
+    if (width <= 0 || height <= 0 || surface->pixels.size() < static_cast<std::size_t>(width) * height) {
+        painter.fillRect(event->rect(), Qt::black);
+        return;
+    }
+    // The layer keeps the top byte of a pixel zero. The toolkit takes a 32-bit RGB
+    // image as opaque whatever that byte holds, so the pixels need no copy to show.
+    const QImage pixels(reinterpret_cast<const uchar*>(surface->pixels.data()), width, height,
+                        static_cast<qsizetype>(width) * 4, QImage::Format_RGB32);
+    for (const QRect& r : event->region()) painter.drawImage(r, pixels, r);
 }
 
 }  // namespace qt_host

@@ -1,10 +1,9 @@
 // A widget that shows a 32-bit layer surface at its logical size. Only the rectangles
-// the toolkit asks for are copied (under the surface's lock) and drawn.
+// the toolkit asks for are drawn, straight from the surface under its lock.
 #pragma once
 
 #include <memory>
 
-#include <QImage>
 #include <QWidget>
 
 #include "platform/gdi/surface.h"
@@ -25,11 +24,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void CopyFromSurface(const gdi::Surface& surface, const QRegion& region);
-
     std::shared_ptr<gdi::Surface> surface_;
-    gdi::PixelBuffer frontPixels_;
-    QImage front_;  // opaque copy of what was last presented, over frontPixels_
 };
 
 }  // namespace qt_host

@@ -247,6 +247,24 @@ TEST_F(ProfileTest, InterruptedWritesLeaveTheOldFileIntactAndALaterWriteClearsTh
     EXPECT_EQ(dir.Read("atomic.ini"), "[s]\nk=newer\n; note\n");
 }
 
+// Saving settings that did not change must not replace the file (each replacement waits
+// for the disk); a change still does.
+TEST_F(ProfileTest, AWriteThatChangesNothingLeavesTheFileAlone) {
+    const std::string file = dir.Write("same.ini", "[s]\r\nk=v\r\n; note\r\n");
+    const auto inode = [&] {
+        struct stat st{};
+        EXPECT_EQ(::stat(file.c_str(), &st), 0);
+        return st.st_ino;
+    };
+    const ino_t original = inode();
+    EXPECT_TRUE(WritePrivateProfileStringA("S", "K", "v", file.c_str()));
+    EXPECT_EQ(inode(), original);
+    EXPECT_EQ(dir.Read("same.ini"), "[s]\r\nk=v\r\n; note\r\n");
+    EXPECT_TRUE(WritePrivateProfileStringA("s", "k", "w", file.c_str()));
+    EXPECT_NE(inode(), original);
+    EXPECT_EQ(GetString("s", "k", file), "w");
+}
+
 TEST_F(ProfileTest, RewriteKeepsPermissionsAndSymlinks) {
     std::string target = dir.Write("real.ini", "[s]\nk=1\n");
     ::chmod(target.c_str(), 0640);
