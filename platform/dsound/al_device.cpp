@@ -27,6 +27,7 @@ struct OutputRegistry {
     std::shared_ptr<AlDevice> output;
     std::thread preparing;      // opens the output before the program first asks for it
     bool preparedNone = false;  // it found none, which answers the program's first ask
+    bool asked = false;         // the program has asked for the output already
     std::thread releasing;  // lets go of the output while the rest of the process ends
 
     ~OutputRegistry() {
@@ -134,6 +135,7 @@ void SetLoopbackSettings(const LoopbackSettings& settings) {
 std::shared_ptr<AlDevice> AlDevice::Acquire() {
     OutputRegistry& r = Registry();
     std::lock_guard<std::mutex> lock(r.mutex);
+    r.asked = true;
     // Tests switch between loopback and real outputs; the old one stays with the objects
     // made on it until they are released.
     if (r.output && !SameLoopback(r.output->m_loopback, r.loopback)) r.output.reset();
@@ -164,7 +166,8 @@ void AlDevice::PrepareInBackground() {
     r.preparing = std::thread([] {
         OutputRegistry& registry = Registry();
         std::lock_guard<std::mutex> preparingLock(registry.mutex);
-        if (registry.output) return;
+        // Overtaken by the program's own ask: its answer stands, whatever it was.
+        if (registry.output || registry.asked) return;
         registry.output = OpenNew(registry.loopback);
         registry.preparedNone = !registry.output;
     });
