@@ -1,11 +1,5 @@
 #include "platform/dsound/server_output.h"
 
-#include <pulse/context.h>
-#include <pulse/def.h>
-#include <pulse/introspect.h>
-#include <pulse/mainloop.h>
-#include <pulse/operation.h>
-#include <pulse/proplist.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +8,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+
+#include "platform/dsound/pulse_library.h"
 
 namespace dsound_detail {
 namespace {
@@ -24,22 +20,25 @@ using Clock = std::chrono::steady_clock;
 // may cost it no more than this, connection included.
 constexpr std::chrono::milliseconds kBudget{250};
 
+// The library is loaded by the time any of its objects exists.
 struct MainloopFree {
-    void operator()(pa_mainloop* loop) const { pa_mainloop_free(loop); }
+    void operator()(pa_mainloop* loop) const { Pulse()->mainloop_free(loop); }
 };
 struct ContextRelease {
     void operator()(pa_context* context) const {
-        pa_context_set_state_callback(context, nullptr, nullptr);
-        pa_context_disconnect(context);
-        pa_context_unref(context);
+        const PulseLibrary& pa = *Pulse();
+        pa.context_set_state_callback(context, nullptr, nullptr);
+        pa.context_disconnect(context);
+        pa.context_unref(context);
     }
 };
 // A reply that has not come by the deadline is cancelled, so its callback can never
 // run against the answer record after the query has returned.
 struct OperationRelease {
     void operator()(pa_operation* operation) const {
-        if (pa_operation_get_state(operation) == PA_OPERATION_RUNNING) pa_operation_cancel(operation);
-        pa_operation_unref(operation);
+        const PulseLibrary& pa = *Pulse();
+        if (pa.operation_get_state(operation) == PA_OPERATION_RUNNING) pa.operation_cancel(operation);
+        pa.operation_unref(operation);
     }
 };
 using Mainloop = std::unique_ptr<pa_mainloop, MainloopFree>;
@@ -74,7 +73,7 @@ bool IsHeadphonesPort(const pa_sink_port_info& port) {
 void OnSinkInput(pa_context*, const pa_sink_input_info* info, int eol, void* userdata) {
     if (eol != 0 || !info) return;
     auto* answer = static_cast<Answer*>(userdata);
-    const char* pid = pa_proplist_gets(info->proplist, PA_PROP_APPLICATION_PROCESS_ID);
+    const char* pid = Pulse()->proplist_gets(info->proplist, PA_PROP_APPLICATION_PROCESS_ID);
     if (!pid || answer->ownPid != pid) return;
     // A stream being replaced can still be listed beside its successor; the newest is
     // the one that plays.
@@ -92,24 +91,25 @@ void OnSink(pa_context*, const pa_sink_info* info, int eol, void* userdata) {
 
 class Query {
 public:
-    Query() : m_deadline(Clock::now() + kBudget) {}
+    explicit Query(const PulseLibrary& pa) : m_pa(pa), m_deadline(Clock::now() + kBudget) {}
 
     std::optional<ServerOutput> Run() {
-        m_loop.reset(pa_mainloop_new());
+        m_loop.reset(m_pa.mainloop_new());
         if (!m_loop) return std::nullopt;
-        m_context.reset(pa_context_new(pa_mainloop_get_api(m_loop.get()), "sound output query"));
+        m_context.reset(m_pa.context_new(m_pa.mainloop_get_api(m_loop.get()), "sound output query"));
         if (!m_context) return std::nullopt;
         // Asking must never be what brings a server up.
-        if (pa_context_connect(m_context.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) return std::nullopt;
-        if (!IterateUntil([this] { return !IsConnecting(pa_context_get_state(m_context.get())); }) ||
-            pa_context_get_state(m_context.get()) != PA_CONTEXT_READY)
+        if (m_pa.context_connect(m_context.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+            return std::nullopt;
+        if (!IterateUntil([this] { return !IsConnecting(m_pa.context_get_state(m_context.get())); }) ||
+            m_pa.context_get_state(m_context.get()) != PA_CONTEXT_READY)
             return std::nullopt;
 
-        if (!Await(pa_context_get_sink_input_info_list(m_context.get(), OnSinkInput, &m_answer)) ||
+        if (!Await(m_pa.context_get_sink_input_info_list(m_context.get(), OnSinkInput, &m_answer)) ||
             !m_answer.streamFound)
             return std::nullopt;
         // The layout stands even when the sink cannot be asked about its port in time.
-        Await(pa_context_get_sink_info_by_index(m_context.get(), m_answer.sinkIndex, OnSink, &m_answer));
+        Await(m_pa.context_get_sink_info_by_index(m_context.get(), m_answer.sinkIndex, OnSink, &m_answer));
         return ServerOutput{m_answer.channels, m_answer.headphones};
     }
 
@@ -125,8 +125,8 @@ private:
         while (!done()) {
             const auto left = std::chrono::duration_cast<std::chrono::microseconds>(m_deadline - Clock::now());
             if (left.count() <= 0) return false;
-            if (pa_mainloop_prepare(m_loop.get(), static_cast<int>(left.count())) < 0 ||
-                pa_mainloop_poll(m_loop.get()) < 0 || pa_mainloop_dispatch(m_loop.get()) < 0)
+            if (m_pa.mainloop_prepare(m_loop.get(), static_cast<int>(left.count())) < 0 ||
+                m_pa.mainloop_poll(m_loop.get()) < 0 || m_pa.mainloop_dispatch(m_loop.get()) < 0)
                 return false;
         }
         return true;
@@ -136,10 +136,11 @@ private:
     bool Await(pa_operation* request) {
         if (!request) return false;
         const Operation operation(request);
-        return IterateUntil([&] { return pa_operation_get_state(request) != PA_OPERATION_RUNNING; }) &&
-               pa_operation_get_state(request) == PA_OPERATION_DONE;
+        return IterateUntil([&] { return m_pa.operation_get_state(request) != PA_OPERATION_RUNNING; }) &&
+               m_pa.operation_get_state(request) == PA_OPERATION_DONE;
     }
 
+    const PulseLibrary& m_pa;
     const Clock::time_point m_deadline;
     Answer m_answer;
     // Declared in the order of creation so that they go in reverse: the context before
@@ -150,6 +151,10 @@ private:
 
 }  // namespace
 
-std::optional<ServerOutput> QueryServerOutput() { return Query().Run(); }
+std::optional<ServerOutput> QueryServerOutput() {
+    const PulseLibrary* pa = Pulse();
+    if (!pa) return std::nullopt;
+    return Query(*pa).Run();
+}
 
 }  // namespace dsound_detail

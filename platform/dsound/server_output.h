@@ -18,7 +18,8 @@ struct ServerOutput {
 // is a headphones port (port type headphones where the server reports it, else the port name
 // containing "headphone"). Nullopt when no server answers quickly (never starts a server), or
 // this process has no stream on it. Bounded time: a few hundred milliseconds at most, whatever
-// the server does. Asks afresh on every call; prints nothing.
+// the server does. Asks afresh on every call; prints nothing. Nullopt too where libpulse
+// itself cannot be loaded.
 std::optional<ServerOutput> QueryServerOutput();
 
 }  // namespace dsound_detail
