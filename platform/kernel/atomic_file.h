@@ -1,6 +1,7 @@
 // Whole-file reads and crash-safe replacement: the new content goes to a temporary file
 // in the same folder, is flushed to disk, and is renamed over the old file, so at any
-// moment the path holds either the complete old or the complete new content.
+// moment, a crash included, the path holds either the complete old or the complete new
+// content.
 #pragma once
 
 #include <string>
