@@ -25,6 +25,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/demo_dlg.h"
@@ -133,6 +134,9 @@ constexpr int kChildReportFd = 100;  // where a child writes its first-frame byt
 constexpr int kStartupRounds = 10;
 constexpr int kCpuRounds = 3;
 constexpr char kCpuSeconds[] = "12";
+// The stretch of the 12 s that counts as running steadily: start-up and exit are outside.
+constexpr auto kSteadyFrom = std::chrono::seconds(3);
+constexpr auto kSteadyTo = std::chrono::seconds(11);
 constexpr char kClip[] = "MUSIC/3D_Loopy.wav";
 
 struct Run {
@@ -241,6 +245,20 @@ private:
     bool m_ready = false;
 };
 
+// CPU seconds so far of the threads pid has now. Threads that ended are missing, which
+// does not matter for the difference of two readings once start-up is over.
+double LiveThreadsCpuSeconds(pid_t pid) {
+    namespace fs = std::filesystem;
+    double seconds = 0;
+    std::error_code error;
+    for (const auto& task : fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
+        std::ifstream stat(task.path() / "schedstat");
+        unsigned long long onCpuNs = 0;
+        if (stat >> onCpuNs) seconds += static_cast<double>(onCpuNs) / 1e9;
+    }
+    return seconds;
+}
+
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0 : v[v.size() / 2];
@@ -262,11 +280,19 @@ void BM_CpuInsectInHangar(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        std::vector<double> player, engine, ratios;
+        std::vector<double> player, engine, ratios, playerSteady, engineSteady, steadyRatios;
         for (int round = 0; round < kCpuRounds; ++round) {
             scratch.ForgetSettings();
             Child p = Spawn({scratch.Path("zor3dplayer"), "insect_hangar.ini"}, scratch.Dir(), false);
             Child e = Spawn({ZOR_BARE_ENGINE, kClip, kCpuSeconds}, scratch.Dir(), false);
+            std::this_thread::sleep_until(p.start + kSteadyFrom);
+            const double playerFrom = LiveThreadsCpuSeconds(p.pid);
+            const double engineFrom = LiveThreadsCpuSeconds(e.pid);
+            std::this_thread::sleep_until(p.start + kSteadyTo);
+            const double steadySeconds = std::chrono::duration<double>(kSteadyTo - kSteadyFrom).count();
+            playerSteady.push_back((LiveThreadsCpuSeconds(p.pid) - playerFrom) / steadySeconds * 1e3);
+            engineSteady.push_back((LiveThreadsCpuSeconds(e.pid) - engineFrom) / steadySeconds * 1e3);
+            steadyRatios.push_back(playerSteady.back() / engineSteady.back());
             const Run pr = Finish(p);
             const Run er = Finish(e);
             if (!pr.ok || !er.ok) {
@@ -280,6 +306,10 @@ void BM_CpuInsectInHangar(benchmark::State& state) {
         state.counters["player_cpu_s"] = Median(player);
         state.counters["bare_cpu_s"] = Median(engine);
         state.counters["ratio"] = Median(ratios);
+        // While both run steadily: CPU milliseconds per second, and their ratio.
+        state.counters["player_steady_ms_per_s"] = Median(playerSteady);
+        state.counters["bare_steady_ms_per_s"] = Median(engineSteady);
+        state.counters["steady_ratio"] = Median(steadyRatios);
     }
 }
 BENCHMARK(BM_CpuInsectInHangar)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
