@@ -5,7 +5,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config git
   clang libclang-rt-14-dev
-  qt6-base-dev libgl-dev libfontconfig-dev
+  qt6-base-dev libgl-dev
   libopenal-dev libopenal1
   libpulse-dev pulseaudio pulseaudio-utils
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -8,7 +8,6 @@
 #include <QToolTip>
 
 #include "platform/host/qt/event_waiter.h"
-#include "platform/host/qt/font_warm_up.h"
 #include "platform/host/qt/native_combo.h"
 #include "platform/host/qt/native_dialogs.h"
 #include "platform/host/qt/surface_presenter.h"
@@ -31,9 +30,6 @@ public:
             // The layer decides when the process ends, not the last window closing.
             QApplication::setQuitOnLastWindowClosed(false);
         }
-        // Started once the toolkit is up: from then on nothing changes the environment
-        // the font library reads.
-        fonts_ = std::make_unique<FontWarmUp>();
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             user_host::SetScreenSize(screen->size().width(), screen->size().height());
         }
@@ -49,7 +45,6 @@ public:
         windows_.clear();
         presenter_.reset();
         waiter_.reset();
-        fonts_.reset();
     }
 
     void TopLevelShown(HWND top) override {
@@ -171,7 +166,6 @@ private:
     }
 
     std::unique_ptr<QApplication> app_;  // null when the process already had one
-    std::unique_ptr<FontWarmUp> fonts_;
     std::unique_ptr<EventWaiter> waiter_;
     std::map<HWND, QPointer<TopLevelWidget>> windows_;
     std::map<HWND, QPointer<NativeCombo>> combos_;
