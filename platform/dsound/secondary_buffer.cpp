@@ -80,8 +80,7 @@ SecondaryBuffer::SecondaryBuffer(std::shared_ptr<SoundContext> context, const DS
     : m_context(std::move(context)),
       m_format(*desc.lpwfxFormat),
       m_flags(desc.dwFlags),
-      m_params(DefaultBufferParameters()),
-      m_sent(m_params) {
+      m_params(DefaultBufferParameters()) {
     m_format.cbSize = 0;
     m_data.assign(desc.dwBufferBytes, SilenceByte());
 }
@@ -177,7 +176,7 @@ bool SecondaryBuffer::CreateAlObjects() {
     }
     m_epoch = m_context->Epoch();
     m_context->AddSource(m_source);
-    m_sentValid = false;  // a new source follows no record yet
+    m_sent.reset();  // a new source follows no record yet
     ApplyParameters();
     if (!Upload()) {
         DeleteAlObjects();
@@ -203,9 +202,8 @@ void SecondaryBuffer::DeleteAlObjects() {
 }
 
 void SecondaryBuffer::ApplyParameters() {
-    SendGeometry(m_source, m_flags, m_params, m_sentValid ? &m_sent : nullptr);
+    SendGeometry(m_source, m_flags, m_params, m_sent ? &*m_sent : nullptr);
     m_sent = m_params;
-    m_sentValid = true;
 }
 
 bool SecondaryBuffer::Upload() {

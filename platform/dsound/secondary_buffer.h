@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/dsound/dsound.h"
@@ -83,8 +84,7 @@ private:
     std::vector<std::int16_t> m_mono;  // what OpenAL holds, kept for the fades
     int m_locks = 0;
     DS3DBUFFER m_params;
-    DS3DBUFFER m_sent;         // the record the OpenAL source follows
-    bool m_sentValid = false;  // false until the source has been sent a whole record
+    std::optional<DS3DBUFFER> m_sent;  // the record the OpenAL source follows, once it has one
 
     unsigned m_epoch = 0;  // the context epoch the OpenAL objects below belong to
     ALuint m_source = 0;
