@@ -233,17 +233,15 @@ bool AlDevice::Open() {
 ALCcontext* AlDevice::Context() {
     if (m_contextDeferred && m_device) {
         m_contextDeferred = false;
+        // A context that cannot be made leaves the output without one, which IsConnected
+        // takes as lost: the next device opens it afresh.
         m_context = alcCreateContext(m_device, nullptr);
-        // A context that cannot be made leaves the output unusable: it counts as lost
-        // and the next device opens it afresh.
-        m_contextFailed = m_context == nullptr;
     }
     return m_context;
 }
 
 void AlDevice::Close() {
     m_contextDeferred = false;
-    m_contextFailed = false;
     if (m_context) {
         if (ThreadLocalContextsAvailable() && alcGetThreadContext() == m_context) alcSetThreadContext(nullptr);
         if (alcGetCurrentContext() == m_context) alcMakeContextCurrent(nullptr);
@@ -258,8 +256,8 @@ void AlDevice::Close() {
 }
 
 bool AlDevice::IsConnected() {
-    // A context not made yet counts as there; Context() tells once it is made.
-    if (!m_device || m_simulatedLost || m_contextFailed || (!m_context && !m_contextDeferred)) return false;
+    // A context not made yet counts as there; one that could not be made, as lost.
+    if (!m_device || m_simulatedLost || (!m_context && !m_contextDeferred)) return false;
     if (!m_canTellDisconnect) return true;
     ALCint connected = ALC_TRUE;
     alcGetIntegerv(m_device, ALC_CONNECTED, 1, &connected);

@@ -92,7 +92,6 @@ private:
     ALCdevice* m_device = nullptr;
     ALCcontext* m_context = nullptr;
     bool m_contextDeferred = false;  // the output runs; its context is made when first wanted
-    bool m_contextFailed = false;
     unsigned m_generation = 0;
     bool m_simulatedLost = false;
     bool m_canTellDisconnect = false;
