@@ -5,8 +5,6 @@
 #include <QApplication>
 #include <QWidget>
 
-#include <unistd.h>
-
 #include <cstdlib>
 
 #include "bench/app/first_frame_watch.h"
@@ -16,10 +14,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QWidget window;
     FirstFrameWatch watch([fd] {
-        if (fd >= 0) {
-            const char byte = 1;
-            [[maybe_unused]] const ssize_t n = write(fd, &byte, 1);
-        }
+        if (fd >= 0) ReportFirstFrame(fd);
         QCoreApplication::quit();
     });
     window.installEventFilter(&watch);

@@ -1,9 +1,9 @@
-// The player side by side with what it drives, each pair measured in the same run:
-// - CPU: the whole player process while the insect flies in the hangar for 12 s, against
-//   the project's bare engine program doing the same audio work (one looping mono clip,
-//   head-relative, an EAX reverb send, moved every 15 ms) for the same 12 s, and against
-//   that program with a bare toolkit window whose sprite-sized square moves as often as
-//   the player presents its sprite;
+// The player side by side with what it drives, measured together in the same run:
+// - CPU: the whole player process while the insect flies in the hangar for 12 s, running
+//   at the same time as the project's bare engine program doing the same audio work (one
+//   looping mono clip, head-relative, an EAX reverb send, moved every 15 ms) and as that
+//   program with a bare toolkit window whose sprite-sized square moves as often as the
+//   player presents its sprite;
 // - start-up: spawn to the first painted frame, and spawn to the exit of a script with no
 //   steps, against a bare toolkit window of the same size that quits after its first frame.
 // Each reports both sides and their ratio (player / yardstick). The in-process pair shows
@@ -42,7 +42,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 int g_argc = 1;
-char g_name[] = "bench_startup";
+char g_name[] = "bench_side_by_side";
 char* g_argv[] = {g_name, nullptr};
 
 // Never destroyed: at exit the toolkit's own globals go first, and a host torn down

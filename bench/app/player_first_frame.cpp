@@ -15,8 +15,7 @@
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
     FirstFrameWatch watch([fd = std::atoi(argv[1])] {
-        const char byte = 1;
-        [[maybe_unused]] const ssize_t n = write(fd, &byte, 1);
+        ReportFirstFrame(fd);
         _exit(0);
     });
     // What follows the descriptor is the player's own command line.
