@@ -1,4 +1,5 @@
 // The sound device object and its factory.
+#include <atomic>
 #include <memory>
 
 #include "platform/dsound/al_device.h"
@@ -105,3 +106,11 @@ void ReleaseSoundOutput() { dsound_detail::ReleaseOutput(); }
 void RegisterDirectSoundModule() {
     RegisterLayerModule("dsound.dll", {{"DirectSoundCreate", dsound_detail::DirectSoundCreateEntry()}});
 }
+
+namespace {
+std::atomic<SoundRendering> g_rendering{SoundRendering::Automatic};
+}
+
+void SetSoundRendering(SoundRendering rendering) { g_rendering = rendering; }
+
+SoundRendering GetSoundRendering() { return g_rendering; }
