@@ -162,7 +162,7 @@ bool AlDevice::Recover() {
     if (IsConnected()) return true;
     // The watch opens a lost output on the server again as soon as the server can take it;
     // asking here would only wait on a server that may be gone.
-    if (m_followed || m_moving_now) return false;
+    if (m_followed || m_moving) return false;
     // This OpenAL Soft cannot reconnect a device in place, so a lost output is closed and
     // the default output opened afresh, with every sound carried across.
     Close();
@@ -251,13 +251,13 @@ double AlDevice::Quieten() {
 }
 
 bool AlDevice::Move(const OutputTarget& target) {
-    std::lock_guard<std::mutex> moving(m_moving);
+    std::lock_guard<std::mutex> moving(m_moveLock);
     bool inPlace = false;
     double quieten = 0.0;
     {
         std::lock_guard<std::recursive_mutex> lock(m_mutex);
         inPlace = IsConnected() && CanResetInPlace(target);
-        m_moving_now = true;
+        m_moving = true;
         quieten = Quieten();
     }
     SleepFor(quieten);
@@ -265,7 +265,7 @@ bool AlDevice::Move(const OutputTarget& target) {
     unsigned generation = 0;
     if (inPlace) {
         std::lock_guard<std::recursive_mutex> lock(m_mutex);
-        m_moving_now = false;
+        m_moving = false;
         const std::vector<ALCint> attributes = Attributes(target.hrtf);
         if (m_device && alcResetDeviceSOFT(m_device, attributes.data()) == ALC_TRUE) m_target = target;
         // The reset emptied the rooms; they fill again from silence as the sound comes up.
@@ -286,7 +286,7 @@ bool AlDevice::Move(const OutputTarget& target) {
         // the program carries on meanwhile with its sounds counted as lost.
         const Opened opened = OpenOutput(loopback, target.hrtf);
         std::lock_guard<std::recursive_mutex> lock(m_mutex);
-        m_moving_now = false;
+        m_moving = false;
         if (!opened.device) return false;
         Install(opened);
         m_target = target;

@@ -139,7 +139,7 @@ private:
     void SetListenerGain(float gain);
 
     std::recursive_mutex m_mutex;
-    std::mutex m_moving;  // one change of output at a time
+    std::mutex m_moveLock;  // one change of output at a time
     LoopbackSettings m_loopback;
     ALCdevice* m_device = nullptr;
     // Nothing: the output runs and its context is made when first wanted; null: it could not
@@ -148,7 +148,7 @@ private:
     unsigned m_generation = 0;
     bool m_canTellDisconnect = false;
     bool m_followed = false;
-    bool m_moving_now = false;
+    bool m_moving = false;  // a change of output is under way
     OutputTarget m_target;
     ServerFacts m_server;
     std::set<LiveVoice*> m_voices;
