@@ -14,6 +14,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QActionGroup>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -549,13 +550,24 @@ TEST_F(QtHostWindowTest, TheSystemMenuOffersTheProgramsEntryAndClose) {
     ASSERT_NE(menu, nullptr);
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, 16, "About the player...");
+    AppendMenuA(menu, MF_STRING, 32, "Either");
+    AppendMenuA(menu, MF_STRING, 48, "Or");
+    CheckMenuRadioItem(menu, 32, 48, 48, MF_BYCOMMAND);
 
     SendNativeMouse(widget, QEvent::MouseButtonPress, QPoint(30, 30), Qt::RightButton);
     auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_NE(popup, nullptr);
     QStringList texts;
     for (QAction* a : popup->actions()) texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    EXPECT_EQ(texts, (QStringList{"-", "About the player...", "-", "Close"}));
+    EXPECT_EQ(texts, (QStringList{"-", "About the player...", "Either", "Or", "-", "Close"}));
+    // The radio pair is one exclusive choice showing the layer's check; the others are plain.
+    const auto actions = popup->actions();
+    EXPECT_FALSE(actions[1]->isCheckable());
+    ASSERT_NE(actions[2]->actionGroup(), nullptr);
+    EXPECT_EQ(actions[2]->actionGroup(), actions[3]->actionGroup());
+    EXPECT_TRUE(actions[2]->actionGroup()->isExclusive());
+    EXPECT_FALSE(actions[2]->isChecked());
+    EXPECT_TRUE(actions[3]->isChecked());
     popup->actions()[1]->trigger();
     popup->close();
     ASSERT_TRUE(RunUntil([&] { return !Of(top, WM_SYSCOMMAND).empty(); }));
