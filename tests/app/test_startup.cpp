@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "platform/dsound/dsound.h"
 #include "platform/kernel/module.h"
 #include "platform/user/host.h"
 #include "tests/app/support/dialog_world.h"
@@ -78,31 +77,20 @@ TEST(Startup, SystemMenuOpensTheAboutBox) {
 TEST(Startup, SystemMenuChoosesHowTheSoundIsRenderedWhilePlaying) {
     DialogWorld world;
     world.Open();
-    HWND main = world.dlg->m_hWnd;
     auto shown = [&] {
         std::string menu;
-        for (const auto& item : user_host::SystemMenuItems(main))
-            menu += item.separator ? "-|" : (item.radioGroup ? (item.checked ? "(*) " : "( ) ") : "") + item.text + "|";
+        for (const auto& item : user_host::SystemMenuItems(world.dlg->m_hWnd)) menu += (item.checked ? "*" : "") + item.text + "|";
         return menu;
     };
-    auto choose = [&](const std::string& text) {
-        for (const auto& item : user_host::SystemMenuItems(main))
-            if (item.text == text) user_host::InjectSysCommand(main, item.id);
-        app_test::Pump(10);
-    };
-    EXPECT_EQ(shown(), "-|About Zor3DPlayer...|-|(*) Sound for: automatic|( ) Headphones (binaural 3D)|( ) Speakers|-|Close|");
-
+    EXPECT_EQ(shown(), "|About Zor3DPlayer...||*Sound for: automatic|Headphones (binaural 3D)|Speakers||Close|");
     world.dlg->OnPanelCommand(kCmdPlay, 0);
-    choose("Speakers");
+    user_host::InjectSysCommand(world.dlg->m_hWnd, 64);
+    app_test::Pump(10);
     EXPECT_EQ(GetSoundRendering(), SoundRendering::Speakers);
-    EXPECT_EQ(shown(), "-|About Zor3DPlayer...|-|( ) Sound for: automatic|( ) Headphones (binaural 3D)|(*) Speakers|-|Close|");
-    choose("Headphones (binaural 3D)");
-    EXPECT_EQ(GetSoundRendering(), SoundRendering::Headphones);
+    EXPECT_EQ(shown(), "|About Zor3DPlayer...||Sound for: automatic|Headphones (binaural 3D)|*Speakers||Close|");
     EXPECT_NE(world.dlg->m_pPlayer, nullptr) << "the clip plays on";
-    // The system's own low four bits do not change which command it is.
-    world.dlg->SendMessage(WM_SYSCOMMAND, 32 | 3, 0);
-    EXPECT_EQ(GetSoundRendering(), SoundRendering::Automatic);
-    EXPECT_NE(shown().find("(*) Sound for: automatic"), std::string::npos);
+    world.dlg->SendMessage(WM_SYSCOMMAND, 48 | 3, 0);  // the system's own low four bits do not count
+    EXPECT_EQ(GetSoundRendering(), SoundRendering::Headphones);
 }
 
 TEST(Shutdown, StopsThenWritesSettingsThenTheCustomList) {
