@@ -11,6 +11,7 @@ constexpr char kKeySource[] = "3DSOUNDDEMO_SOURCE";
 constexpr char kKeySourceName[] = "3DSOUNDDEMO_SOURCENAME";
 constexpr char kKeyPath[] = "3DSOUNDDEMO_PATH";
 constexpr char kKeyEnvironment[] = "3DSOUNDDEMO_ENVIROMENT";
+constexpr char kKeySoundFor[] = "3DSOUNDDEMO_SOUNDFOR";
 constexpr std::size_t kValueSize = 260;
 
 void WriteInt(const char* key, int value, const char* file) {
@@ -31,6 +32,7 @@ void CDemoDlg::SaveSettings() {
     WritePrivateProfileStringA(kSection, kKeySourceName, m_szSource, m_szSettingsPath);
     WriteInt(kKeyPath, m_nPathMode, m_szSettingsPath);
     WriteInt(kKeyEnvironment, m_nEnvironment, m_szSettingsPath);
+    WritePrivateProfileStringA(kSection, kKeySoundFor, SoundChoiceOf(m_eSoundFor).word, m_szSettingsPath);
 }
 
 void CDemoDlg::LoadSettings() {
@@ -40,6 +42,11 @@ void CDemoDlg::LoadSettings() {
     if (source >= 0 && source < kSourceSlots) m_nSource = source;
     m_nPathMode = ReadInt(kKeyPath, m_nPathMode, m_szSettingsPath);
     m_nEnvironment = ReadInt(kKeyEnvironment, m_nEnvironment, m_szSettingsPath);
+
+    char soundFor[kValueSize] = "";
+    GetPrivateProfileStringA(kSection, kKeySoundFor, nullptr, soundFor, sizeof soundFor, m_szSettingsPath);
+    // Before any clip plays, so the first sound is already rendered as chosen.
+    ChooseSoundRendering(SoundRenderingOfWord(soundFor));
 
     char name[kValueSize] = "";
     GetPrivateProfileStringA(kSection, kKeySourceName, nullptr, name, sizeof name, m_szSettingsPath);

@@ -17,6 +17,10 @@ constexpr UINT IDI_MAINFRAME = 128;
 constexpr UINT IDS_ABOUTBOX = 101;   // system-menu entry that opens the about box
 constexpr UINT IDS_LOADERROR = 104;  // shown after the path of a clip that cannot be played
 constexpr UINT IDS_NOAUDIO = 148;    // no audio device at start-up
+// The system menu's choice of how the sound is rendered.
+constexpr UINT IDS_SOUND_AUTOMATIC = 149;
+constexpr UINT IDS_SOUND_HEADPHONES = 150;
+constexpr UINT IDS_SOUND_SPEAKERS = 151;
 
 // Tool tips of the control panel's buttons: the five built-in clips...
 constexpr UINT IDS_TIP_LOOPY = 106;

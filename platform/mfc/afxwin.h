@@ -28,6 +28,7 @@ class CMenu {
 public:
     HMENU m_hMenu = nullptr;
     BOOL AppendMenu(UINT flags, UINT_PTR id = 0, LPCSTR text = nullptr);
+    BOOL CheckMenuRadioItem(UINT first, UINT last, UINT check, UINT flags);
 };
 
 class CWnd {
