@@ -11,6 +11,7 @@
 #include "platform/host/qt/native_combo.h"
 #include "platform/host/qt/native_dialogs.h"
 #include "platform/host/qt/surface_presenter.h"
+#include "platform/host/qt/system_palette.h"
 #include "platform/host/qt/top_level_widget.h"
 
 namespace qt_host {
@@ -33,6 +34,7 @@ public:
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             user_host::SetScreenSize(screen->size().width(), screen->size().height());
         }
+        ApplySystemPalette();
         waiter_ = std::make_unique<EventWaiter>();
         presenter_ = std::make_unique<SurfacePresenter>([this](HWND top) -> QWidget* {
             auto it = windows_.find(top);
@@ -49,6 +51,7 @@ public:
 
     void TopLevelShown(HWND top) override {
         const bool first = windows_.find(top) == windows_.end();
+        ApplySystemPalette();  // the program may have chosen its colours since
         TopLevelWidget* widget = WidgetFor(top);
         widget->SyncFromLayer();
         // An owned window (the about box) opens over the middle of its owner, as a
