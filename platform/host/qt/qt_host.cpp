@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QToolTip>
+#include <QWindow>
 
 #include "platform/host/qt/event_waiter.h"
 #include "platform/host/qt/native_combo.h"
@@ -57,8 +58,13 @@ public:
         // An owned window (the about box) opens over the middle of its owner, as a
         // desktop user expects of a dialog, not wherever the screen starts.
         if (first) {
-            if (QWidget* owner = OwnerWidget(GetParent(top)); owner && owner != widget && owner->isVisible())
+            if (QWidget* owner = OwnerWidget(GetParent(top)); owner && owner != widget && owner->isVisible()) {
                 widget->move(owner->frameGeometry().center() - widget->rect().center());
+                // Where a window cannot place itself (Wayland) the compositor places it by
+                // its parent window, and keeps it above that.
+                widget->winId();
+                if (QWindow* window = widget->windowHandle()) window->setTransientParent(owner->windowHandle());
+            }
         }
         widget->show();
         widget->raise();
