@@ -34,7 +34,7 @@ const StringEntry kStrings[] = {
     {IDS_TIP_STOP, "Stop"},
     {IDS_TIP_EXIT, "Exit - your choices are kept for next time"},
     {IDS_TIP_SPEAKERS, "What the sound device plays on: headphones, two, four or six speakers"},
-    {IDS_CUE_EMPTYLIST, "Press + to add"},
+    {IDS_CUE_EMPTYLIST, "Add with +"},
     {IDS_CUE_PICKFILE, "Pick a file"},
 };
 
