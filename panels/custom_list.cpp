@@ -9,6 +9,7 @@
 
 #include "panels/control_panel.h"
 #include "platform/kernel/profile.h"
+#include "res/resource_ids.h"
 
 namespace {
 
@@ -61,6 +62,19 @@ std::map<int, std::string> ReadStoredItems(int count, const char* file) {
         if (index >= 0 && index < count) items.emplace(index, equals + 1);
     }
     return items;
+}
+
+// Paths as the desktop writes them: the layer's backslashes are its folders' slashes.
+std::string DisplayPath(const char* path) {
+    std::string shown(path);
+    std::replace(shown.begin(), shown.end(), '\\', '/');
+    return shown;
+}
+
+std::string LoadText(UINT id) {
+    char text[256] = "";
+    LoadStringA(AfxGetResourceHandle(), id, text, sizeof text);
+    return text;
 }
 
 void WriteInt(const char* key, int value, const char* file) {
@@ -139,6 +153,7 @@ void CControlPanel::OnAddCustomFile() {
     char path[MAX_PATH];
     if (!ChooseWaveFile(path)) return;
     list->SetCurSel(AddCustomItem(path));
+    UpdateCustomHints();
     NotifyCustomSource();
 }
 
@@ -149,7 +164,17 @@ void CControlPanel::OnRemoveCustomFile() {
     if (selection < 0) return;
     DeleteCustomItem(selection);
     list->SetCurSel(selection > 0 ? selection - 1 : 0);
+    UpdateCustomHints();
     NotifyCustomSource();
+}
+
+void CControlPanel::UpdateCustomHints() {
+    CComboBox* list = GetCustomList();
+    const char* path = GetSelectedCustomPath();
+    if (list) list->SetCueBanner(LoadText(list->GetCount() == 0 ? IDS_CUE_EMPTYLIST : IDS_CUE_PICKFILE).c_str());
+    if (!m_pToolTip) return;
+    m_pToolTip->UpdateTipText(path ? IDS_TIP_CUSTOM : IDS_TIP_CUSTOM_NOFILE, this, IDS_TIP_CUSTOM);
+    if (list) m_pToolTip->UpdateTipText(path ? DisplayPath(path).c_str() : "", list);
 }
 
 void CControlPanel::LoadCustomList() {
@@ -169,6 +194,7 @@ void CControlPanel::LoadCustomList() {
         list->SetCurSel(lastSelect);  // a negative value selects nothing
     else
         list->SetCurSel(0);
+    UpdateCustomHints();
 }
 
 void CControlPanel::SaveCustomList() {

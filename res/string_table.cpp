@@ -29,6 +29,16 @@ const StringEntry kStrings[] = {
     {IDS_TIP_KTV, "KTV (karaoke room)"},
     {IDS_TIP_UNDERWATER, "Underwater"},
     {IDS_TIP_HANGAR, "Hangar"},
+    {IDS_TIP_CUSTOM, "Custom - plays the WAV file chosen in the list"},
+    {IDS_TIP_CUSTOM_NOFILE, "Custom - no file chosen yet: add a WAV file with +, then pick it in the list"},
+    {IDS_TIP_ADDFILE, "Add a WAV file to the list"},
+    {IDS_TIP_REMOVEFILE, "Remove the chosen file from the list"},
+    {IDS_TIP_PLAY, "Play"},
+    {IDS_TIP_STOP, "Stop"},
+    {IDS_TIP_EXIT, "Exit - your choices are kept for next time"},
+    {IDS_TIP_SPEAKERS, "What the sound device plays on: headphones, two, four or six speakers"},
+    {IDS_CUE_EMPTYLIST, "Add with +"},
+    {IDS_CUE_PICKFILE, "Pick a file"},
 };
 
 constexpr const char* kAboutText =

@@ -13,6 +13,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   xvfb xauth
+  weston qt6-wayland
   desktop-file-utils
 )
 if [ "${1:-}" = "--tests" ]; then

@@ -57,6 +57,7 @@ struct ComboState {
     std::string fontFace;
     int fontPointSize;
     bool visible;
+    std::string cueBanner;  // shown while nothing is selected
 };
 
 struct IconImage {

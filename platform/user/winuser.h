@@ -325,6 +325,8 @@ constexpr UINT CB_GETITEMDATA = 0x0150;
 constexpr UINT CB_SETITEMDATA = 0x0151;
 constexpr UINT CB_GETDROPPEDWIDTH = 0x015F;
 constexpr UINT CB_SETDROPPEDWIDTH = 0x0160;
+// The grey hint a list shows while nothing is selected; lParam is the layer's 8-bit text.
+constexpr UINT CB_SETCUEBANNER = 0x1703;
 constexpr LRESULT CB_ERR = -1;
 constexpr WORD CBN_SELCHANGE = 1;
 
@@ -334,7 +336,9 @@ constexpr UINT TTM_ACTIVATE = WM_USER + 1;
 constexpr UINT TTM_ADDTOOLA = WM_USER + 4;
 constexpr UINT TTM_DELTOOLA = WM_USER + 5;
 constexpr UINT TTM_RELAYEVENT = WM_USER + 7;
+constexpr UINT TTM_UPDATETIPTEXTA = WM_USER + 12;  // lParam: TOOLINFOA naming the tool and its new text
 constexpr UINT TTM_GETTOOLCOUNT = WM_USER + 13;
+constexpr UINT TTM_POPUP = WM_USER + 34;  // shows the tip of the tool under the pointer now
 constexpr UINT TTF_IDISHWND = 0x0001;
 constexpr UINT TTF_SUBCLASS = 0x0010;
 struct TOOLINFOA {
