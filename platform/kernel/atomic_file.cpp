@@ -114,10 +114,15 @@ void RemoveStaleTemporaries(const std::string& path) {
 
 ReadOutcome ReadWholeFile(const std::string& path, std::string* bytes) {
     bytes->clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // A pipe or device in the file's place would block the open or never end: only a
+    // regular file is opened, and what was opened is checked again.
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? ReadOutcome::Missing : ReadOutcome::Failed;
+    if (!S_ISREG(st.st_mode)) return ReadOutcome::Failed;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadOutcome::Missing : ReadOutcome::Failed;
     FileDescriptor file(fd);
-    struct stat st;
     if (::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode)) return ReadOutcome::Failed;
     char chunk[16384];
     for (;;) {

@@ -90,10 +90,14 @@ HMMIO mmioOpenA(LPSTR fileName, MMIOINFO* info, DWORD flags) {
     if (bufferSize > mmio::kMaxBuffer) return fail(MMSYSERR_INVALPARAM);
 
     std::string path = NativePath(fileName);
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return fail(MMIOERR_CANNOTOPEN);
+    // Only regular files: opening a pipe waits for a writer that may never come, and a
+    // device such as /dev/zero never ends. Checked before the open, and again on what was
+    // opened (without waiting) in case the name changed hands in between.
     struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return fail(MMIOERR_CANNOTOPEN);
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return fail(MMIOERR_CANNOTOPEN);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return fail(MMIOERR_CANNOTOPEN);
     }

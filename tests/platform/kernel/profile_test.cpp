@@ -285,6 +285,11 @@ TEST_F(ProfileTest, UnreadableTargetIsNeverReplaced) {
     EXPECT_EQ(GetPrivateProfileIntA("s", "k", 5, file.c_str()), 5u);
     EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "1", file.c_str()));
     EXPECT_TRUE(std::filesystem::is_directory(file));
+    // A pipe in its place is not waited on.
+    const std::string pipe = dir.File("pipe.ini");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(GetPrivateProfileIntA("s", "k", 6, pipe.c_str()), 6u);
+    EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "1", pipe.c_str()));
 }
 
 TEST_F(ProfileTest, GarbageFilesReadWithoutHarm) {
