@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -70,6 +71,29 @@ std::int64_t MmioFile::Read(char* out, std::int64_t count) {
         done += take;
     }
     return done;
+}
+
+std::int64_t MmioFile::FirstNonZero(std::int64_t from, std::int64_t end) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return from;
+    end = std::max(from, std::min<std::int64_t>(end, st.st_size));
+    std::int64_t pos = from;
+    while (pos < end) {
+        const off_t data = ::lseek(fd, static_cast<off_t>(pos), SEEK_DATA);
+        if (data < 0) return end;  // nothing but a hole up to the end of the file
+        if (data > pos) {
+            pos = data;
+            continue;
+        }
+        MoveTo(pos);
+        if (!RefillAfterEnd() || endRead == 0) return pos;
+        const char* begin = buffer.data();
+        const char* stop = begin + std::min<std::int64_t>(endRead, end - pos);
+        const char* hit = std::find_if(begin, stop, [](char c) { return c != 0; });
+        if (hit != stop) return pos + (hit - begin);
+        pos += stop - begin;
+    }
+    return end;
 }
 
 }  // namespace mmio

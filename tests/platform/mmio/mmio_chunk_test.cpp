@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -167,6 +171,33 @@ TEST_F(ChunkTest, HugeSizesEndTheSearchWithoutOverflow) {
     big.dwDataOffset = 0x7FFFFFF0u;
     big.cksize = 0xFFFFFFFFu;
     EXPECT_EQ(mmioAscend(h, &big, 0), MMIOERR_CANNOTSEEK);
+}
+
+TEST_F(ChunkTest, RunsOfZerosEndTheSearchWhereTheEightByteWalkWould) {
+    // Zeros, some written and the rest a hole, walked as empty chunks: a RIFF chunk on the
+    // walk's 8-byte steps is found; one 4 bytes off them is read as part of a zero id's
+    // size, which ends the search.
+    const std::string riff = Riff("WAVE", std::string(40, '\0') + Chunk("fmt ", "ok"));
+    for (const std::int64_t at : {std::int64_t{3} << 20, (std::int64_t{3} << 20) + 4}) {
+        const std::string path = dir.Write("zeros.riff", std::string(5000, '\0'));
+        const int fd = ::open(path.c_str(), O_WRONLY);
+        ASSERT_EQ(::pwrite(fd, riff.data(), riff.size(), at), static_cast<ssize_t>(riff.size()));
+        ::close(fd);
+        if (h) mmioClose(h, 0);
+        h = mmioOpenA(const_cast<char*>(path.c_str()), nullptr, MMIO_ALLOCBUF);
+        ASSERT_NE(h, nullptr);
+        MMCKINFO found{};
+        found.fccType = mmioFOURCC('W', 'A', 'V', 'E');
+        if (at % 8 != 0) {
+            EXPECT_EQ(mmioDescend(h, &found, nullptr, MMIO_FINDRIFF), MMIOERR_CHUNKNOTFOUND);
+            continue;
+        }
+        ASSERT_EQ(mmioDescend(h, &found, nullptr, MMIO_FINDRIFF), MMSYSERR_NOERROR);
+        EXPECT_EQ(found.dwDataOffset, static_cast<DWORD>(at + 8));
+        MMCKINFO fmt{};
+        ASSERT_EQ(Find(&fmt, "fmt ", &found), MMSYSERR_NOERROR);  // past zeros inside the parent
+        EXPECT_EQ(ReadString(2), "ok");
+    }
 }
 
 TEST_F(ChunkTest, TruncatedHeadersAreNotFound) {
