@@ -74,6 +74,7 @@ public:
     void LoadSettings();
     void SaveSettings();
     void DemoStep();
+    void TellWhyNoDemo(DWORD readError) const;
 
     HANDLE m_hStopEvent;
     HANDLE m_hDoneEvent;
