@@ -9,6 +9,7 @@
 #include "motion/spatial_player.h"
 #include "platform/dsound/dsound_test.h"
 #include "platform/user/host.h"
+#include "res/resource_ids.h"
 #include "tests/app/support/dialog_world.h"
 #include "tests/app/support/test_support.h"
 
@@ -206,8 +207,8 @@ TEST_F(ControllerTest, LoadErrorShowsOneBoxPerPressAndLeavesTheSpriteWhereItWas)
     EXPECT_TRUE(EqualRect(&sprite, &after)) << "the player that failed to load never placed the source";
     ASSERT_EQ(world.host.boxes.size(), 1u);
     char reason[256] = "";
-    LoadStringA(AfxGetResourceHandle(), 104, reason, sizeof reason);
-    EXPECT_EQ(world.host.boxes[0].text, std::string("File:\\nowhere\\missing.wav    ") + reason);
+    LoadStringA(AfxGetResourceHandle(), IDS_FILEMISSING, reason, sizeof reason);
+    EXPECT_EQ(world.host.boxes[0].text, std::string("File:/nowhere/missing.wav    ") + reason);
     EXPECT_EQ(world.host.boxes[0].caption, dlg().GetWindowText());
     // The box's own loop has already delivered the stop notification.
     app_test::Pump(10);
