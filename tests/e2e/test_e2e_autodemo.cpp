@@ -103,14 +103,13 @@ bool ParseWave(const std::string& b, Rendered* out) {
 // termAfterS it gets SIGTERM twice in quick succession after that many seconds, as
 // senders that signal the whole process group (timeout, a desktop session) deliver it.
 int RunProgram(const fs::path& dir, const std::vector<std::string>& env, const char* script, int timeoutS,
-               double* seconds, double termAfterS = -1, int errorFd = -1) {
+               double* seconds, double termAfterS = -1) {
     using std::chrono::milliseconds;
     const auto start = std::chrono::steady_clock::now();
     const auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start); };
     test_support::ChildOptions options;
     options.environment = env;
     options.directory = dir.string();
-    options.errorFd = errorFd;
     test_support::ChildProcess player({(dir / "zor3dplayer").string(), script}, options);
     if (!player.Started()) return 127;
     std::optional<int> status;
@@ -217,31 +216,6 @@ TEST(EndToEnd, HorizontalCircleSwingsTheSoundAndTheSettingsKeepTheLastStep) {
     EXPECT_NEAR(tRight, 3.9, 1.8);
     EXPECT_NEAR(tLeft, 11.6, 1.8);
     EXPECT_NEAR(tLeft - tRight, 7.7, 1.5);
-    fs::remove_all(dir);
-}
-
-// With no display a box cannot be answered: it is told on standard error and the demo goes on.
-TEST(EndToEnd, WithoutADisplayTheLoadErrorIsToldOnStandardErrorAndTheDemoEnds) {
-    const fs::path dir = fs::temp_directory_path() / ("zor_e2e_box_" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    fs::copy_file(ZOR_EXECUTABLE, dir / "zor3dplayer");
-    WriteAll(dir / "Zor3DPlayer.ini",
-             "[ZOR3DPLAYER]\n3DSOUNDDEMO_SOURCE=5\n3DSOUNDDEMO_SOURCENAME=\\nowhere\\missing.wav\n");
-    WriteAll(dir / "once.ini", "[Counter]\nDemoCounter=1\n[AutoDemo1]\nTimer=300\n");
-    FILE* errors = std::tmpfile();
-    ASSERT_NE(errors, nullptr);
-    double seconds = 0;
-    const int status = RunProgram(dir, {"QT_QPA_PLATFORM=offscreen", "ALSOFT_DRIVERS=null"}, "once.ini", 20, &seconds,
-                                  -1, ::fileno(errors));
-    ASSERT_EQ(status, 0) << "ended after " << seconds << " s";
-    std::rewind(errors);
-    std::string told;
-    for (int c; (c = std::fgetc(errors)) != EOF;) told += static_cast<char>(c);
-    std::fclose(errors);
-    EXPECT_NE(told.find("Zor3DPlayer: File:/nowhere/missing.wav    cannot be played: the file is missing."),
-              std::string::npos)
-        << told;
     fs::remove_all(dir);
 }
 

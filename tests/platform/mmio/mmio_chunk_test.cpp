@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cstdint>
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "platform/mmio/mmsystem.h"
@@ -174,29 +171,19 @@ TEST_F(ChunkTest, HugeSizesEndTheSearchWithoutOverflow) {
 }
 
 TEST_F(ChunkTest, RunsOfZerosEndTheSearchWhereTheEightByteWalkWould) {
-    // Zeros, some written and the rest a hole, walked as empty chunks: a RIFF chunk on the
-    // walk's 8-byte steps is found; one 4 bytes off them is read as part of a zero id's
-    // size, which ends the search.
+    // Zeros, written and then a hole, are empty chunks walked 8 bytes at a time: a RIFF
+    // chunk on that grid is found (and the zeros inside it passed), one off it is not.
     const std::string riff = Riff("WAVE", std::string(40, '\0') + Chunk("fmt ", "ok"));
-    for (const std::int64_t at : {std::int64_t{3} << 20, (std::int64_t{3} << 20) + 4}) {
+    for (const long at : {3L << 20, (3L << 20) + 4}) {
         const std::string path = dir.Write("zeros.riff", std::string(5000, '\0'));
-        const int fd = ::open(path.c_str(), O_WRONLY);
-        ASSERT_EQ(::pwrite(fd, riff.data(), riff.size(), at), static_cast<ssize_t>(riff.size()));
-        ::close(fd);
+        std::fstream(path, std::ios::in | std::ios::out | std::ios::binary).seekp(at).write(riff.data(), riff.size());
         if (h) mmioClose(h, 0);
-        h = mmioOpenA(const_cast<char*>(path.c_str()), nullptr, MMIO_ALLOCBUF);
-        ASSERT_NE(h, nullptr);
-        MMCKINFO found{};
-        found.fccType = mmioFOURCC('W', 'A', 'V', 'E');
-        if (at % 8 != 0) {
-            EXPECT_EQ(mmioDescend(h, &found, nullptr, MMIO_FINDRIFF), MMIOERR_CHUNKNOTFOUND);
-            continue;
-        }
-        ASSERT_EQ(mmioDescend(h, &found, nullptr, MMIO_FINDRIFF), MMSYSERR_NOERROR);
-        EXPECT_EQ(found.dwDataOffset, static_cast<DWORD>(at + 8));
+        ASSERT_NE(h = mmioOpenA(const_cast<char*>(path.c_str()), nullptr, MMIO_ALLOCBUF), nullptr);
+        MMCKINFO found{0, 0, mmioFOURCC('W', 'A', 'V', 'E'), 0, 0};
+        const MMRESULT result = mmioDescend(h, &found, nullptr, MMIO_FINDRIFF);
+        EXPECT_EQ(result, at % 8 ? MMIOERR_CHUNKNOTFOUND : MMSYSERR_NOERROR) << at;
         MMCKINFO fmt{};
-        ASSERT_EQ(Find(&fmt, "fmt ", &found), MMSYSERR_NOERROR);  // past zeros inside the parent
-        EXPECT_EQ(ReadString(2), "ok");
+        EXPECT_EQ(result != MMSYSERR_NOERROR || Find(&fmt, "fmt ", &found) == MMSYSERR_NOERROR, true);
     }
 }
 
