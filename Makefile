@@ -7,12 +7,16 @@ FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 PREFIX      ?= $(HOME)/.local
 
-.PHONY: all bootstrap build run test install uninstall bench sanitize fuzz screenshot clean
+.PHONY: all bootstrap bootstrap-tests build run test install uninstall bench sanitize fuzz screenshot clean
 
 all: build
 
 bootstrap:
 	@bash tools/bootstrap.sh
+
+# The sound servers the tests start privately, besides what the build needs.
+bootstrap-tests:
+	@bash tools/bootstrap.sh --tests
 
 build: bootstrap
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
@@ -21,7 +25,7 @@ build: bootstrap
 run: build
 	@bash tools/run.sh $(BUILD)
 
-test: build
+test: bootstrap-tests build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # A desktop application for this user, no root needed: the installed folder is the user's.
@@ -39,7 +43,7 @@ bench: bootstrap
 	@cmake --build build-bench -j $(JOBS)
 	@bash tools/run_benches.sh build-bench
 
-sanitize: bootstrap
+sanitize: bootstrap-tests
 	@cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZOR_SANITIZE=ON >/dev/null
 	@cmake --build build-asan -j $(JOBS)
 	@cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)

@@ -35,8 +35,10 @@ constexpr const char* kAboutText =
     "Version 002\n\n"
     "Demonstrates positional 3D audio: one clip moves around your head along the path you "
     "choose, in the room you choose.\n\n"
-    "Headphones give the best effect. To force HRTF on for them, put hrtf = true under "
-    "[general] in OpenAL Soft's own configuration file, ~/.alsoftrc or ~/.config/alsoft.conf.";
+    "Headphones give the best effect: when the output says it is headphones or a headset, the "
+    "sound is binaural (3D over two ears) by itself. To choose, right-click the window: "
+    "\"Sound for\" automatic, headphones (binaural 3D) or speakers. The sound follows the "
+    "output your desktop plays on.";
 
 const DialogEntry kDialogs[] = {
     {IDD_ABOUTBOX, {"About Zor3DPlayer", 400, 250, "DejaVu Sans", 9, WS_POPUP | WS_CAPTION | WS_SYSMENU, kAboutText, true}},

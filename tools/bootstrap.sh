@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, and nothing when they are all present.
+# With --tests, also the sound servers the tests start privately. They are kept out of a
+# plain build: installing a second sound server on a desktop can take over its sound.
 set -euo pipefail
 
 PACKAGES=(
@@ -7,12 +9,18 @@ PACKAGES=(
   clang libclang-rt-14-dev
   qt6-base-dev libgl-dev
   libopenal-dev libopenal1
-  libpulse-dev pulseaudio pulseaudio-utils
+  libpulse-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   xvfb xauth
   desktop-file-utils
 )
+if [ "${1:-}" = "--tests" ]; then
+  PACKAGES+=(
+    pulseaudio pulseaudio-utils
+    pipewire pipewire-pulse pipewire-bin wireplumber dbus
+  )
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

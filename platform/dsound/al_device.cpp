@@ -1,64 +1,27 @@
 #include "platform/dsound/al_device.h"
 
 #include <algorithm>
-#include <string>
 #include <thread>
 
 #include "platform/dsound/dsound.h"
-#include "platform/dsound/server_output.h"
+#include "platform/dsound/output_choice.h"
 
 namespace dsound_detail {
 namespace {
-
-// Lets the fades under way be heard, then lets go of the output: with the last device
-// object gone, that closes it.
-void FinishAndLetGo(std::shared_ptr<AlDevice> last) {
-    if (!last) return;
-    std::lock_guard<std::recursive_mutex> deviceLock(last->Mutex());
-    last->FinishForExit();
-}
-
-// The output lives here from its first use to the end of the process, or until the
-// program says it is done with sound. Destroyed at exit, after the program's own code
-// has finished, and before OpenAL's library goes.
-struct OutputRegistry {
-    std::mutex mutex;
-    LoopbackSettings loopback;
-    std::shared_ptr<AlDevice> output;
-    std::thread preparing;      // opens the output before the program first asks for it
-    bool preparedNone = false;  // it found none, which answers the program's first ask
-    bool asked = false;         // the program has asked for the output already
-    std::thread releasing;  // lets go of the output while the rest of the process ends
-
-    ~OutputRegistry() {
-        if (preparing.joinable()) preparing.join();
-        std::shared_ptr<AlDevice> last;
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            last = std::move(output);
-        }
-        FinishAndLetGo(std::move(last));
-        if (releasing.joinable()) releasing.join();
-    }
-};
-
-OutputRegistry& Registry() {
-    static OutputRegistry registry;
-    return registry;
-}
 
 // How long the end of the process may wait for fades to be heard: they take 10 ms, and
 // the output plays what was mixed a few updates later.
 constexpr auto kExitWaitLimit = std::chrono::milliseconds(150);
 constexpr auto kExitPoll = std::chrono::milliseconds(2);
-// A server that could not tell what the output is gets asked again after this long.
-constexpr auto kServerRetry = std::chrono::seconds(5);
 // OpenAL Soft's own default: 1024 frames at 44.1 kHz.
 constexpr double kDefaultUpdateSeconds = 1024.0 / 44100.0;
-
-bool SameLoopback(const LoopbackSettings& a, const LoopbackSettings& b) {
-    return a.sampleRate == b.sampleRate && a.channels == b.channels && a.hrtf == b.hrtf;
-}
+// A gain change is heard over one update; what was mixed before it is still queued on the
+// server for the updates OpenAL Soft writes ahead (three by default).
+constexpr int kUpdatesToQuieten = 4;
+constexpr double kLongestQuieten = 0.2;
+// A new output plays silence for as long before it is turned up, so every sound that
+// starts on it starts from silence.
+constexpr int kUpdatesBeforeTurningUp = 2;
 
 DWORD SpeakersFromChannels(ALCint channels) {
     switch (channels) {
@@ -87,167 +50,98 @@ DWORD SpeakersFromChannelCount(int count) {
     }
 }
 
-// OpenAL Soft's back ends that write a file or nothing at all have no server behind them.
-// They are told apart by their full names: the short name is "OpenAL Soft" for every one.
-bool PlaysThroughASoundServer(ALCdevice* device) {
-    if (alcIsExtensionPresent(nullptr, "ALC_ENUMERATE_ALL_EXT") != ALC_TRUE) return true;
-    const ALCchar* name = alcGetString(device, ALC_ALL_DEVICES_SPECIFIER);
-    if (!name) return true;
-    const std::string specifier(name);
-    return specifier != "No Output" && specifier != "Wave File Writer";
-}
-
-int ChannelCount(ALCint channels) {
-    switch (channels) {
-        case ALC_MONO_SOFT: return 1;
-        case ALC_QUAD_SOFT: return 4;
-        case ALC_5POINT1_SOFT: return 6;
-        case ALC_6POINT1_SOFT: return 7;
-        case ALC_7POINT1_SOFT: return 8;
-        default: return 2;
-    }
-}
-
-bool ThreadLocalContextsAvailable() {
-    static const bool available = alcIsExtensionPresent(nullptr, "ALC_EXT_thread_local_context") == ALC_TRUE;
-    return available;
-}
-
-std::recursive_mutex& CurrentContextLock() {
-    static std::recursive_mutex lock;
-    return lock;
+void SleepFor(double seconds) {
+    if (seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
 }  // namespace
-
-void SetLoopbackSettings(const LoopbackSettings& settings) {
-    OutputRegistry& r = Registry();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    r.loopback = settings;
-    // A test that sets up its output starts with one that can be opened, whatever an
-    // earlier test simulated.
-    if (r.output) {
-        std::lock_guard<std::recursive_mutex> deviceLock(r.output->Mutex());
-        r.output->m_simulatedLost = false;
-    }
-}
-
-std::shared_ptr<AlDevice> AlDevice::Acquire() {
-    OutputRegistry& r = Registry();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    r.asked = true;
-    // Tests switch between loopback and real outputs; the old one stays with the objects
-    // made on it until they are released.
-    if (r.output && !SameLoopback(r.output->m_loopback, r.loopback)) r.output.reset();
-    if (r.output) {
-        std::lock_guard<std::recursive_mutex> deviceLock(r.output->Mutex());
-        if (r.output->Recover()) return r.output;
-        return nullptr;
-    }
-    if (r.preparedNone) {
-        r.preparedNone = false;
-        return nullptr;
-    }
-    r.output = OpenNew(r.loopback);
-    return r.output;
-}
-
-std::shared_ptr<AlDevice> AlDevice::OpenNew(const LoopbackSettings& loopback) {
-    auto device = std::make_shared<AlDevice>(loopback);
-    std::lock_guard<std::recursive_mutex> deviceLock(device->Mutex());
-    if (!device->Open()) return nullptr;
-    return device;
-}
-
-void AlDevice::PrepareInBackground() {
-    OutputRegistry& r = Registry();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    if (r.output || r.preparing.joinable()) return;
-    r.preparing = std::thread([] {
-        OutputRegistry& registry = Registry();
-        std::lock_guard<std::mutex> preparingLock(registry.mutex);
-        // Overtaken by the program's own ask: its answer stands, whatever it was.
-        if (registry.output || registry.asked) return;
-        registry.output = OpenNew(registry.loopback);
-        registry.preparedNone = !registry.output;
-    });
-}
-
-void ReleaseOutput() {
-    OutputRegistry& r = Registry();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    if (!r.output || r.releasing.joinable()) return;
-    r.releasing = std::thread(FinishAndLetGo, std::move(r.output));
-}
-
-std::shared_ptr<AlDevice> AlDevice::MostRecent() {
-    OutputRegistry& r = Registry();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    return r.output;
-}
 
 AlDevice::AlDevice(const LoopbackSettings& loopback) : m_loopback(loopback) {}
 
 AlDevice::~AlDevice() { Close(); }
 
-bool AlDevice::Open() {
-    if (IsLoopback())
-        m_device = alcLoopbackOpenDeviceSOFT(nullptr);
-    else
-        m_device = alcOpenDevice(nullptr);
-    if (!m_device) return false;
-    if (IsLoopback() && !alcIsRenderFormatSupportedSOFT(m_device, m_loopback.sampleRate, m_loopback.channels,
-                                                        ALC_FLOAT_SOFT)) {
-        Close();
-        return false;
+std::vector<ALCint> AlDevice::Attributes(const std::optional<bool>& hrtf) const {
+    std::vector<ALCint> attributes;
+    if (IsLoopback()) {
+        attributes = {ALC_FORMAT_CHANNELS_SOFT, m_loopback.channels, ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT,
+                      ALC_FREQUENCY, m_loopback.sampleRate};
     }
-    if (!IsLoopback() && alcIsExtensionPresent(m_device, "ALC_SOFT_HRTF") == ALC_TRUE) {
+    if (hrtf) attributes.insert(attributes.end(), {ALC_HRTF_SOFT, *hrtf ? ALC_TRUE : ALC_FALSE});
+    attributes.push_back(0);
+    return attributes;
+}
+
+AlDevice::Opened AlDevice::OpenOutput(const LoopbackSettings& loopback, const std::optional<bool>& hrtf) const {
+    Opened opened;
+    const std::vector<ALCint> attributes = Attributes(hrtf);
+    if (loopback.sampleRate > 0) {
+        if (!loopback.connected) return {};
+        opened.device = alcLoopbackOpenDeviceSOFT(nullptr);
+        if (!opened.device) return {};
+        if (alcIsRenderFormatSupportedSOFT(opened.device, loopback.sampleRate, loopback.channels, ALC_FLOAT_SOFT)) {
+            if (ALCcontext* context = alcCreateContext(opened.device, attributes.data())) {
+                opened.context = context;
+                return opened;
+            }
+        }
+        alcCloseDevice(opened.device);
+        return {};
+    }
+    opened.device = alcOpenDevice(nullptr);
+    if (!opened.device) return {};
+    if (alcIsExtensionPresent(opened.device, "ALC_SOFT_HRTF") == ALC_TRUE) {
         // Settling the output here starts it and fixes its layout and HRTF, which is all
         // that the check for an output and the speaker query ask about. The context is
         // the slow part (OpenAL Soft clears room for hundreds of voices), so it is made
         // when the first sound needs it; made without attributes, it keeps the running
         // output.
-        if (alcResetDeviceSOFT(m_device, nullptr) != ALC_TRUE) {
-            Close();
-            return false;
-        }
-        m_contextDeferred = true;
-    } else {
-        const std::vector<ALCint> attributes = ContextAttributes();
-        m_context = alcCreateContext(m_device, attributes.size() > 1 ? attributes.data() : nullptr);
-        if (!m_context) {
-            Close();
-            return false;
-        }
+        if (alcResetDeviceSOFT(opened.device, attributes.size() > 1 ? attributes.data() : nullptr) == ALC_TRUE)
+            return opened;
+    } else if (ALCcontext* context = alcCreateContext(opened.device, attributes.data())) {
+        opened.context = context;
+        return opened;
     }
+    alcCloseDevice(opened.device);
+    return {};
+}
+
+void AlDevice::Install(const Opened& opened) {
+    m_device = opened.device;
+    m_context = opened.context;
     // Asked on every call of the layer, so the answer that cannot change is kept.
     m_canTellDisconnect = alcIsExtensionPresent(m_device, "ALC_EXT_disconnect") == ALC_TRUE;
     ++m_generation;
-    m_speakers.reset();
-    m_nextServerQuery = {};
-    m_openedAt = std::chrono::steady_clock::now();
-    m_renderedFrames = 0;
+}
+
+bool AlDevice::Open() {
+    // The program's choice and the user's settings are known before the output is; the
+    // output's own kind only once the server says where it plays. Until then OpenAL Soft
+    // decides as it would for any program.
+    std::optional<bool> hrtf;
+    if (IsLoopback() || GetSoundRendering() != SoundRendering::Automatic) hrtf = TargetFor(nullptr).hrtf;
+    const Opened opened = OpenOutput(m_loopback, hrtf);
+    if (!opened.device) return false;
+    Install(opened);
+    m_target = OutputTarget{};
+    m_target.hrtf = HrtfRendering();
     return true;
 }
 
 ALCcontext* AlDevice::Context() {
-    if (m_contextDeferred && m_device) {
-        m_contextDeferred = false;
-        // A context that cannot be made leaves the output without one, which IsConnected
-        // takes as lost: the next device opens it afresh.
-        m_context = alcCreateContext(m_device, nullptr);
-    }
-    return m_context;
+    if (!m_device) return nullptr;
+    // A context that cannot be made leaves the output without one, which IsConnected
+    // takes as lost: the next device opens it afresh.
+    if (!m_context) m_context = alcCreateContext(m_device, nullptr);
+    return *m_context;
 }
 
 void AlDevice::Close() {
-    m_contextDeferred = false;
-    if (m_context) {
-        if (ThreadLocalContextsAvailable() && alcGetThreadContext() == m_context) alcSetThreadContext(nullptr);
-        if (alcGetCurrentContext() == m_context) alcMakeContextCurrent(nullptr);
-        alcDestroyContext(m_context);
-        m_context = nullptr;
+    if (m_context && *m_context) {
+        if (alcGetThreadContext() == *m_context) alcSetThreadContext(nullptr);
+        if (alcGetCurrentContext() == *m_context) alcMakeContextCurrent(nullptr);
+        alcDestroyContext(*m_context);
     }
+    m_context.reset();
     m_tails.Forget();
     if (!m_device) return;
     alcCloseDevice(m_device);
@@ -257,7 +151,7 @@ void AlDevice::Close() {
 
 bool AlDevice::IsConnected() {
     // A context not made yet counts as there; one that could not be made, as lost.
-    if (!m_device || m_simulatedLost || (!m_context && !m_contextDeferred)) return false;
+    if (!m_device || (m_context && !*m_context)) return false;
     if (!m_canTellDisconnect) return true;
     ALCint connected = ALC_TRUE;
     alcGetIntegerv(m_device, ALC_CONNECTED, 1, &connected);
@@ -266,31 +160,57 @@ bool AlDevice::IsConnected() {
 
 bool AlDevice::Recover() {
     if (IsConnected()) return true;
-    if (m_simulatedLost) return false;
+    // The watch opens a lost output on the server again as soon as the server can take it;
+    // asking here would only wait on a server that may be gone.
+    if (m_followed || m_moving) return false;
     // This OpenAL Soft cannot reconnect a device in place, so a lost output is closed and
-    // the default output opened afresh; the buffers rebuild their objects on Restore.
+    // the default output opened afresh, with every sound carried across.
     Close();
-    return Open();
+    const Opened opened = OpenOutput(m_loopback, m_target.hrtf);
+    if (!opened.device) return false;
+    Install(opened);
+    for (LiveVoice* voice : m_voices) voice->Rebuild();
+    return IsConnected();
 }
 
-std::vector<ALCint> AlDevice::ContextAttributes() const {
-    std::vector<ALCint> attributes;
-    if (IsLoopback()) {
-        attributes = {ALC_FORMAT_CHANNELS_SOFT, m_loopback.channels, ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT,
-                      ALC_FREQUENCY, m_loopback.sampleRate, ALC_HRTF_SOFT, m_loopback.hrtf ? ALC_TRUE : ALC_FALSE};
+OutputTarget AlDevice::TargetFor(const SinkFacts* sink) const {
+    OutputTarget target = m_target;
+    bool headphones = m_target.hrtf;  // with no server to ask, the output stays what it is
+    if (sink) {
+        target.sink = sink->name;
+        target.channels = sink->channels;
+        headphones = sink->headphones;
     }
-    attributes.push_back(0);
-    return attributes;
+    if (IsLoopback()) headphones = m_loopback.hrtf;
+    // A loopback output is the tests' own; OpenAL Soft leaves the user's settings out of it.
+    static const AlsoftSettings none;
+    target.hrtf = WantsHrtf(GetSoundRendering(), IsLoopback() ? none : UserAlsoftSettings(), headphones);
+    return target;
 }
 
-std::optional<DWORD> AlDevice::QuerySpeakerConfig() {
-    if (alcIsExtensionPresent(m_device, "ALC_SOFT_HRTF") == ALC_TRUE) {
-        ALCint status = ALC_HRTF_DISABLED_SOFT;
-        alcGetIntegerv(m_device, ALC_HRTF_STATUS_SOFT, 1, &status);
-        if (status == ALC_HRTF_ENABLED_SOFT || status == ALC_HRTF_REQUIRED_SOFT ||
-            status == ALC_HRTF_HEADPHONES_DETECTED_SOFT)
-            return DSSPEAKER_HEADPHONE;
-    }
+void AlDevice::NoteServer(const ServerFacts& facts) {
+    m_server = facts;
+    // A loss can come without warning (the server killed): what is noted now is where the
+    // sounds carry on when it comes back.
+    if (IsConnected()) CaptureVoices();
+}
+
+void AlDevice::CaptureVoices() {
+    for (LiveVoice* voice : m_voices) voice->Capture();
+}
+
+bool AlDevice::HrtfRendering() const {
+    if (!m_device || alcIsExtensionPresent(m_device, "ALC_SOFT_HRTF") != ALC_TRUE) return false;
+    ALCint status = ALC_HRTF_DISABLED_SOFT;
+    alcGetIntegerv(m_device, ALC_HRTF_STATUS_SOFT, 1, &status);
+    return status == ALC_HRTF_ENABLED_SOFT || status == ALC_HRTF_REQUIRED_SOFT ||
+           status == ALC_HRTF_HEADPHONES_DETECTED_SOFT;
+}
+
+DWORD AlDevice::SpeakerConfig() {
+    // Nothing plays: OpenAL Soft's own default layout is what comes back first.
+    if (!IsConnected()) return DSSPEAKER_STEREO;
+    if (HrtfRendering()) return DSSPEAKER_HEADPHONE;
     if (alcIsExtensionPresent(m_device, "ALC_SOFT_output_mode") == ALC_TRUE) {
         ALCint mode = dsound_al::kAnySoft;
         alcGetIntegerv(m_device, dsound_al::kOutputModeSoft, 1, &mode);
@@ -299,35 +219,100 @@ std::optional<DWORD> AlDevice::QuerySpeakerConfig() {
         if (mode != dsound_al::kAnySoft) return SpeakersFromChannels(mode);
     }
     if (IsLoopback()) return SpeakersFromChannels(m_loopback.channels);
-    // Older libraries report the layout only of loopback devices. The sound server knows
-    // what our stream carries (OpenAL Soft takes the sink's layout) and where it goes.
-    if (!PlaysThroughASoundServer(m_device)) return DSSPEAKER_STEREO;
-    if (const std::optional<ServerOutput> server = QueryServerOutput())
-        return server->headphones ? DSSPEAKER_HEADPHONE : SpeakersFromChannelCount(server->channels);
-    return std::nullopt;
-}
-
-DWORD AlDevice::SpeakerConfig() {
-    if (!IsConnected()) return DSSPEAKER_STEREO;
-    // The layout is fixed when the output opens, so it is asked for once per output.
-    if (m_speakers) return *m_speakers;
-    const auto now = std::chrono::steady_clock::now();
-    if (now < m_nextServerQuery) return DSSPEAKER_STEREO;
-    m_speakers = QuerySpeakerConfig();
-    if (m_speakers) return *m_speakers;
-    // Without an answer, stereo is OpenAL Soft's own default layout.
-    m_nextServerQuery = now + kServerRetry;
+    // Older libraries report the layout only of loopback devices. The server knows what
+    // our stream carries (OpenAL Soft takes the sink's layout); without one, stereo is
+    // OpenAL Soft's own default.
+    if (m_server.streamChannels > 0) return SpeakersFromChannelCount(m_server.streamChannels);
     return DSSPEAKER_STEREO;
 }
 
+bool AlDevice::CanResetInPlace(const OutputTarget& target) const {
+    // A reset keeps every source and effect but reconnects to the sink the stream is on,
+    // and a device that once rendered binaural stays stereo through later resets.
+    if (target.sink != m_target.sink) return false;
+    return target.hrtf || !m_target.hrtf || target.channels <= 2;
+}
+
+void AlDevice::SetListenerGain(float gain) {
+    if (!m_context || !*m_context) return;
+    ContextScope scope(*m_context);
+    alListenerf(AL_GAIN, gain);
+}
+
+double AlDevice::Quieten() {
+    if (!IsConnected() || !m_context || !*m_context) return 0.0;
+    ContextScope scope(*m_context);
+    alListenerf(AL_GAIN, 0.0f);
+    for (LiveVoice* voice : m_voices) voice->SetRoomAudible(false);
+    m_tails.QuietenRooms();
+    // A loopback output plays only what a test renders; there is nothing to wait for.
+    if (IsLoopback()) return 0.0;
+    return std::min(kUpdatesToQuieten * UpdateSeconds(), kLongestQuieten);
+}
+
+bool AlDevice::Move(const OutputTarget& target) {
+    std::lock_guard<std::mutex> moving(m_moveLock);
+    bool inPlace = false;
+    double quieten = 0.0;
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_mutex);
+        inPlace = IsConnected() && CanResetInPlace(target);
+        m_moving = true;
+        quieten = Quieten();
+    }
+    SleepFor(quieten);
+
+    unsigned generation = 0;
+    if (inPlace) {
+        std::lock_guard<std::recursive_mutex> lock(m_mutex);
+        m_moving = false;
+        const std::vector<ALCint> attributes = Attributes(target.hrtf);
+        if (m_device && alcResetDeviceSOFT(m_device, attributes.data()) == ALC_TRUE) m_target = target;
+        // The reset emptied the rooms; they fill again from silence as the sound comes up.
+        if (m_context && *m_context) {
+            ContextScope scope(*m_context);
+            for (LiveVoice* voice : m_voices) voice->SetRoomAudible(true);
+        }
+        generation = m_generation;
+    } else {
+        LoopbackSettings loopback;
+        {
+            std::lock_guard<std::recursive_mutex> lock(m_mutex);
+            CaptureVoices();
+            Close();
+            loopback = m_loopback;
+        }
+        // The default output is opened outside the lock: the server may take its time, and
+        // the program carries on meanwhile with its sounds counted as lost.
+        const Opened opened = OpenOutput(loopback, target.hrtf);
+        std::lock_guard<std::recursive_mutex> lock(m_mutex);
+        m_moving = false;
+        if (!opened.device) return false;
+        Install(opened);
+        m_target = target;
+        if (!target.sink.empty() && !target.hrtf) m_server.streamChannels = target.channels;
+        if (!m_voices.empty() && Context()) {
+            SetListenerGain(0.0f);
+            for (LiveVoice* voice : m_voices) voice->Rebuild();
+        }
+        generation = m_generation;
+    }
+    if (!IsLoopback()) SleepFor(kUpdatesBeforeTurningUp * UpdateSeconds());
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    if (m_generation == generation) SetListenerGain(1.0f);
+    return true;
+}
+
 double AlDevice::Now() const {
-    if (IsLoopback()) return static_cast<double>(m_renderedFrames) / m_loopback.sampleRate;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - m_openedAt).count();
+    if (!m_device) return 0.0;
+    ALCint64SOFT nanoseconds = 0;
+    alcGetInteger64vSOFT(m_device, ALC_DEVICE_CLOCK_SOFT, 1, &nanoseconds);
+    return static_cast<double>(nanoseconds) * 1e-9;
 }
 
 void AlDevice::Reap() {
-    if (!m_context || (!m_tails.RoomsRinging() && !m_tails.HasFades())) return;
-    ContextScope scope(m_context);
+    if (!m_context || !*m_context || (!m_tails.RoomsRinging() && !m_tails.HasFades())) return;
+    ContextScope scope(*m_context);
     m_tails.Reap(Now());
 }
 
@@ -339,9 +324,9 @@ double AlDevice::UpdateSeconds() const {
 
 void AlDevice::FinishForExit() {
     // A loopback output plays only what a test renders; there is nothing to wait for.
-    if (!m_context || IsLoopback() || !IsConnected()) return;
+    if (!m_context || !*m_context || IsLoopback() || !IsConnected()) return;
     if (!m_tails.HasFades() && !m_tails.RoomsRinging()) return;
-    ContextScope scope(m_context);
+    ContextScope scope(*m_context);
     const auto start = std::chrono::steady_clock::now();
     m_tails.QuietenRooms();
     const auto quietened = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
@@ -350,44 +335,15 @@ void AlDevice::FinishForExit() {
            (m_tails.FadesUnderWay() || std::chrono::steady_clock::now() < quietened))
         std::this_thread::sleep_for(kExitPoll);
     // What was mixed last is still on its way to the speakers.
-    std::this_thread::sleep_for(std::chrono::duration<double>(std::min(UpdateSeconds(), 0.05)));
+    SleepFor(std::min(UpdateSeconds(), 0.05));
 }
 
-int AlDevice::Channels() const { return ChannelCount(m_loopback.channels); }
-
-std::vector<float> AlDevice::Render(std::size_t frames) {
-    std::vector<float> samples(frames * static_cast<std::size_t>(Channels()), 0.0f);
-    if (!IsLoopback() || !m_device || !m_context || m_simulatedLost || frames == 0) return samples;
-    alcRenderSamplesSOFT(m_device, samples.data(), static_cast<ALCsizei>(frames));
-    m_renderedFrames += frames;
-    Reap();
-    return samples;
-}
-
-void AlDevice::SetSimulatedDisconnect(bool lost) {
-    m_simulatedLost = lost;
-    // A real disconnect takes the output away; so does the simulated one, so that coming
-    // back goes through the same reopening as after a real loss.
-    if (lost) Close();
-}
-
-ContextScope::ContextScope(ALCcontext* context) : m_threadLocal(ThreadLocalContextsAvailable()) {
-    if (m_threadLocal) {
-        m_previous = alcGetThreadContext();
-        if (m_previous != context) alcSetThreadContext(context);
-    } else {
-        m_globalLock = std::unique_lock<std::recursive_mutex>(CurrentContextLock());
-        m_previous = alcGetCurrentContext();
-        if (m_previous != context) alcMakeContextCurrent(context);
-    }
+ContextScope::ContextScope(ALCcontext* context) : m_previous(alcGetThreadContext()) {
+    if (m_previous != context) alcSetThreadContext(context);
 }
 
 ContextScope::~ContextScope() {
-    if (m_threadLocal) {
-        if (alcGetThreadContext() != m_previous) alcSetThreadContext(m_previous);
-    } else if (alcGetCurrentContext() != m_previous) {
-        alcMakeContextCurrent(m_previous);
-    }
+    if (alcGetThreadContext() != m_previous) alcSetThreadContext(m_previous);
 }
 
 }  // namespace dsound_detail

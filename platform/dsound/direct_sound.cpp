@@ -1,9 +1,11 @@
 // The sound device object and its factory.
+#include <atomic>
 #include <memory>
 
 #include "platform/dsound/al_device.h"
 #include "platform/dsound/dsound.h"
 #include "platform/dsound/live_objects.h"
+#include "platform/dsound/output_registry.h"
 #include "platform/dsound/primary_buffer.h"
 #include "platform/dsound/ref_count.h"
 #include "platform/dsound/secondary_buffer.h"
@@ -92,16 +94,26 @@ HRESULT DirectSoundCreate(const GUID* device, IDirectSound** out, IUnknown* oute
     *out = nullptr;
     // Only the default output is offered; a null or all-zero GUID names it.
     if (device && *device != GUID_NULL) return DSERR_NODRIVER;
-    std::shared_ptr<dsound_detail::AlDevice> al = dsound_detail::AlDevice::Acquire();
+    std::shared_ptr<dsound_detail::AlDevice> al = dsound_detail::AcquireOutput();
     if (!al) return DSERR_NODRIVER;
     *out = new dsound_detail::DirectSound(std::move(al));
     return DS_OK;
 }
 
-void PrepareSoundOutput() { dsound_detail::AlDevice::PrepareInBackground(); }
+void PrepareSoundOutput() { dsound_detail::PrepareOutputInBackground(); }
 
 void ReleaseSoundOutput() { dsound_detail::ReleaseOutput(); }
 
 void RegisterDirectSoundModule() {
     RegisterLayerModule("dsound.dll", {{"DirectSoundCreate", dsound_detail::DirectSoundCreateEntry()}});
 }
+
+namespace {
+std::atomic<SoundRendering> g_rendering{SoundRendering::Automatic};
+}
+
+void SetSoundRendering(SoundRendering rendering) {
+    if (g_rendering.exchange(rendering) != rendering) dsound_detail::ApplyRenderingChoice();
+}
+
+SoundRendering GetSoundRendering() { return g_rendering; }

@@ -182,3 +182,11 @@ void PrepareSoundOutput();
 // the fades under way heard out first, while the rest of the process shuts down; the
 // end of the process waits for it.
 void ReleaseSoundOutput();
+
+// How the output renders 3D sound. Automatic: binaural (HRTF) when the output the sound
+// plays on is headphones or a headset, for its speakers otherwise. The listener's choice
+// applies at once, to a clip that plays too; what the user wrote in OpenAL Soft's own
+// settings (hrtf, stereo-mode) wins over it.
+enum class SoundRendering { Automatic, Headphones, Speakers };
+void SetSoundRendering(SoundRendering rendering);
+SoundRendering GetSoundRendering();

@@ -4,6 +4,7 @@
 
 #include "platform/dsound/al_device.h"
 #include "platform/dsound/live_objects.h"
+#include "platform/dsound/output_registry.h"
 #include "platform/dsound/secondary_buffer.h"
 
 namespace dsound_test {
@@ -28,25 +29,59 @@ void UseLoopbackLayout(int sampleRate, LoopbackLayout layout, bool hrtf) {
     dsound_detail::SetLoopbackSettings(settings);
 }
 
+namespace {
+
+int ChannelCount(ALCint channels) {
+    switch (channels) {
+        case ALC_MONO_SOFT: return 1;
+        case ALC_QUAD_SOFT: return 4;
+        case ALC_5POINT1_SOFT: return 6;
+        case ALC_6POINT1_SOFT: return 7;
+        case ALC_7POINT1_SOFT: return 8;
+        default: return 2;
+    }
+}
+
+}  // namespace
+
 std::vector<float> RenderFrames(std::size_t frames) {
-    auto device = dsound_detail::AlDevice::MostRecent();
+    auto device = dsound_detail::CurrentOutput();
     if (!device || !device->IsLoopback()) return {};
     std::lock_guard<std::recursive_mutex> lock(device->Mutex());
-    return device->Render(frames);
+    std::vector<float> samples(frames * static_cast<std::size_t>(ChannelCount(device->Loopback().channels)), 0.0f);
+    // A lost output plays nothing, and one with no context yet has nothing to play.
+    if (!device->IsConnected() || !device->Context() || frames == 0) return samples;
+    alcRenderSamplesSOFT(device->Handle(), samples.data(), static_cast<ALCsizei>(frames));
+    device->Reap();
+    return samples;
 }
 
 void SimulateDisconnect() {
-    if (auto device = dsound_detail::AlDevice::MostRecent()) {
+    if (auto device = dsound_detail::CurrentOutput()) {
         std::lock_guard<std::recursive_mutex> lock(device->Mutex());
-        device->SetSimulatedDisconnect(true);
+        // Gone as a real output goes: closed, and not to be had again until it comes back.
+        device->Loopback().connected = false;
+        device->Close();
     }
 }
 
 void SimulateReconnect() {
-    if (auto device = dsound_detail::AlDevice::MostRecent()) {
+    if (auto device = dsound_detail::CurrentOutput()) {
         std::lock_guard<std::recursive_mutex> lock(device->Mutex());
-        device->SetSimulatedDisconnect(false);
+        device->Loopback().connected = true;
     }
+}
+
+bool SimulateOutputChange() {
+    auto device = dsound_detail::CurrentOutput();
+    if (!device) return false;
+    dsound_detail::OutputTarget target;
+    {
+        std::lock_guard<std::recursive_mutex> lock(device->Mutex());
+        target = device->TargetFor(nullptr);
+        target.sink += "+";  // another output: opened afresh, everything carried across
+    }
+    return device->Move(target);
 }
 
 bool LastReverb(IDirectSound3DBuffer* buffer, ReverbState* out) {

@@ -29,6 +29,10 @@ std::vector<float> RenderFrames(std::size_t frames);
 void SimulateDisconnect();
 void SimulateReconnect();
 
+// Moves the output to another one while it plays, as when the default output changes:
+// opened afresh, with every sound carried across. False when it could not be opened.
+bool SimulateOutputChange();
+
 // The last I3DL2 record that a property set of this 3D buffer accepted (48 bytes), and
 // whether the reverb effect is attached. False when nothing was applied yet.
 struct ReverbState {

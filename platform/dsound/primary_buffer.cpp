@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/dsound/d3d_vector.h"
 #include "platform/dsound/pcm_format.h"
 
 namespace dsound_detail {
@@ -13,8 +14,6 @@ using DeviceLock = std::lock_guard<std::recursive_mutex>;
 constexpr float kMaxRolloffFactor = 10.0f;
 constexpr float kMaxDopplerFactor = 10.0f;
 
-bool Finite(const D3DVECTOR& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
-bool IsZero(const D3DVECTOR& v) { return v.x == 0.0f && v.y == 0.0f && v.z == 0.0f; }
 
 bool ValidListener(const DS3DLISTENER& l) {
     if (l.dwSize != sizeof(DS3DLISTENER)) return false;

@@ -18,14 +18,18 @@ bool BindAll(void* library, PulseLibrary* p) {
            Bind(library, "pa_mainloop_prepare", &p->mainloop_prepare) &&
            Bind(library, "pa_mainloop_poll", &p->mainloop_poll) &&
            Bind(library, "pa_mainloop_dispatch", &p->mainloop_dispatch) &&
+           Bind(library, "pa_mainloop_wakeup", &p->mainloop_wakeup) &&
            Bind(library, "pa_context_new", &p->context_new) &&
            Bind(library, "pa_context_connect", &p->context_connect) &&
            Bind(library, "pa_context_get_state", &p->context_get_state) &&
            Bind(library, "pa_context_set_state_callback", &p->context_set_state_callback) &&
            Bind(library, "pa_context_disconnect", &p->context_disconnect) &&
            Bind(library, "pa_context_unref", &p->context_unref) &&
+           Bind(library, "pa_context_set_subscribe_callback", &p->context_set_subscribe_callback) &&
+           Bind(library, "pa_context_subscribe", &p->context_subscribe) &&
+           Bind(library, "pa_context_get_server_info", &p->context_get_server_info) &&
+           Bind(library, "pa_context_get_sink_info_list", &p->context_get_sink_info_list) &&
            Bind(library, "pa_context_get_sink_input_info_list", &p->context_get_sink_input_info_list) &&
-           Bind(library, "pa_context_get_sink_info_by_index", &p->context_get_sink_info_by_index) &&
            Bind(library, "pa_operation_get_state", &p->operation_get_state) &&
            Bind(library, "pa_operation_cancel", &p->operation_cancel) &&
            Bind(library, "pa_operation_unref", &p->operation_unref) &&

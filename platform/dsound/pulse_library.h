@@ -8,6 +8,7 @@
 #include <pulse/mainloop.h>
 #include <pulse/operation.h>
 #include <pulse/proplist.h>
+#include <pulse/subscribe.h>
 
 namespace dsound_detail {
 
@@ -18,14 +19,18 @@ struct PulseLibrary {
     decltype(&pa_mainloop_prepare) mainloop_prepare = nullptr;
     decltype(&pa_mainloop_poll) mainloop_poll = nullptr;
     decltype(&pa_mainloop_dispatch) mainloop_dispatch = nullptr;
+    decltype(&pa_mainloop_wakeup) mainloop_wakeup = nullptr;
     decltype(&pa_context_new) context_new = nullptr;
     decltype(&pa_context_connect) context_connect = nullptr;
     decltype(&pa_context_get_state) context_get_state = nullptr;
     decltype(&pa_context_set_state_callback) context_set_state_callback = nullptr;
     decltype(&pa_context_disconnect) context_disconnect = nullptr;
     decltype(&pa_context_unref) context_unref = nullptr;
+    decltype(&pa_context_set_subscribe_callback) context_set_subscribe_callback = nullptr;
+    decltype(&pa_context_subscribe) context_subscribe = nullptr;
+    decltype(&pa_context_get_server_info) context_get_server_info = nullptr;
+    decltype(&pa_context_get_sink_info_list) context_get_sink_info_list = nullptr;
     decltype(&pa_context_get_sink_input_info_list) context_get_sink_input_info_list = nullptr;
-    decltype(&pa_context_get_sink_info_by_index) context_get_sink_info_by_index = nullptr;
     decltype(&pa_operation_get_state) operation_get_state = nullptr;
     decltype(&pa_operation_cancel) operation_cancel = nullptr;
     decltype(&pa_operation_unref) operation_unref = nullptr;

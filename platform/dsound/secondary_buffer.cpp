@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/dsound/d3d_vector.h"
 #include "platform/dsound/i3dl2_reverb.h"
 #include "platform/dsound/pcm_format.h"
 #include "platform/dsound/source_geometry.h"
@@ -21,8 +22,6 @@ constexpr float kMaxConeAngle = 360.0f;
 constexpr LONG kMinConeVolume = -10000;
 // Beyond its decay a room is still fed what the output had not yet played.
 constexpr double kRingMarginSeconds = 0.3;
-
-bool Finite(const D3DVECTOR& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
 bool ValidParameters(const DS3DBUFFER& p) {
     if (p.dwSize != sizeof(DS3DBUFFER)) return false;
@@ -83,10 +82,12 @@ SecondaryBuffer::SecondaryBuffer(std::shared_ptr<SoundContext> context, const DS
       m_params(DefaultBufferParameters()) {
     m_format.cbSize = 0;
     m_data.assign(desc.dwBufferBytes, SilenceByte());
+    m_context->Device().AddVoice(this);
 }
 
 SecondaryBuffer::~SecondaryBuffer() {
     DeviceLock lock(m_context->Mutex());
+    m_context->Device().RemoveVoice(this);
     // Objects of an earlier output went with it; their names may mean others now.
     if (IsLost()) return;
     ContextScope scope(m_context->Current());
@@ -160,7 +161,38 @@ void SecondaryBuffer::ReleaseRoom() {
 }
 
 bool SecondaryBuffer::IsLost() {
-    return !m_context->Device().IsConnected() || !m_context->Current() || m_epoch != m_context->Epoch();
+    return !m_context->Device().IsConnected() || !m_context->Current() ||
+           m_generation != m_context->Device().Generation();
+}
+
+void SecondaryBuffer::Capture() {
+    if (IsLost()) return;
+    ContextScope scope(m_context->Current());
+    ALint state = AL_INITIAL;
+    alGetSourcei(m_source, AL_SOURCE_STATE, &state);
+    alGetSourcei(m_source, AL_SAMPLE_OFFSET, &m_state.offset);
+    // A sound that played to its end has stopped by itself.
+    m_state.playing = state == AL_PLAYING;
+}
+
+void SecondaryBuffer::Rebuild() {
+    if (!IsLost()) return;
+    ALCcontext* al = m_context->Ensure();
+    if (!al) return;
+    // The old objects went with the old output.
+    m_source = m_buffer = m_slot = m_effect = 0;
+    m_effectAttached = false;
+    ContextScope scope(al);
+    if (!CreateAlObjects()) return;
+    alSourcei(m_source, AL_LOOPING, m_state.looping ? AL_TRUE : AL_FALSE);
+    alSourcei(m_source, AL_SAMPLE_OFFSET, m_state.offset);
+    if (m_state.playing) alSourcePlay(m_source);
+}
+
+void SecondaryBuffer::SetRoomAudible(bool audible) {
+    if (!m_slot || IsLost()) return;
+    ContextScope scope(m_context->Current());
+    alAuxiliaryEffectSlotf(m_slot, AL_EFFECTSLOT_GAIN, audible ? 1.0f : 0.0f);
 }
 
 bool SecondaryBuffer::CreateAlObjects() {
@@ -176,7 +208,6 @@ bool SecondaryBuffer::CreateAlObjects() {
         DeleteAlObjects();
         return false;
     }
-    m_epoch = m_context->Epoch();
     m_context->AddSource(m_source);
     m_sent.reset();  // a new source follows no record yet
     ApplyParameters();
@@ -185,6 +216,8 @@ bool SecondaryBuffer::CreateAlObjects() {
         return false;
     }
     if (m_haveReverb) ApplyReverb();
+    // Only a buffer whose data reached OpenAL counts as made on this output.
+    m_generation = m_context->Device().Generation();
     return true;
 }
 
@@ -308,6 +341,8 @@ HRESULT SecondaryBuffer::Play(DWORD, DWORD, DWORD flags) {
     alGetSourcei(m_source, AL_SOURCE_STATE, &state);
     // Playing an already playing buffer only changes its looping.
     if (state != AL_PLAYING) alSourcePlay(m_source);
+    m_state.playing = true;
+    m_state.looping = (flags & DSBPLAY_LOOPING) != 0;
     return DS_OK;
 }
 
@@ -324,6 +359,7 @@ HRESULT SecondaryBuffer::SetCurrentPosition(DWORD position) {
         FadeOutAndPause(&offset);
     else
         alSourcei(m_source, AL_SAMPLE_OFFSET, offset);
+    m_state.offset = offset;
     return DS_OK;
 }
 
@@ -331,29 +367,25 @@ HRESULT SecondaryBuffer::SetFormat(const WAVEFORMATEX*) { return DSERR_INVALIDCA
 
 HRESULT SecondaryBuffer::Stop() {
     DeviceLock lock(m_context->Mutex());
+    // A stopped sound stays stopped when its output comes back.
+    m_state.playing = false;
     if (IsLost()) return DS_OK;
     ReapTails();
     ContextScope scope(m_context->Current());
     // Stopping keeps the play position, so pausing is the OpenAL equivalent.
     if (IsPlaying()) FadeOutAndPause();
+    alGetSourcei(m_source, AL_SAMPLE_OFFSET, &m_state.offset);
     return DS_OK;
 }
 
 HRESULT SecondaryBuffer::Restore() {
     DeviceLock lock(m_context->Mutex());
     if (!IsLost()) return DS_OK;
+    // Bringing the output back makes every sound on it again; a buffer whose data could
+    // not be put back then tries once more here, and stays lost until it can.
     if (!m_context->Device().Recover()) return DSERR_BUFFERLOST;
-    ALCcontext* al = m_context->Ensure();
-    if (!al) return DSERR_BUFFERLOST;
-    if (m_epoch == m_context->Epoch()) return DS_OK;
-    // The old objects went with the old device. The buffer's memory counts as lost:
-    // it holds silence until the owner fills it again.
-    m_source = m_buffer = m_slot = m_effect = 0;
-    m_effectAttached = false;
-    m_locks = 0;
-    std::fill(m_data.begin(), m_data.end(), SilenceByte());
-    ContextScope scope(al);
-    return CreateAlObjects() ? DS_OK : DSERR_BUFFERLOST;
+    Rebuild();
+    return IsLost() ? DSERR_BUFFERLOST : DS_OK;
 }
 
 HRESULT SecondaryBuffer::GetAllParameters(DS3DBUFFER* params) {
@@ -438,32 +470,28 @@ void SecondaryBuffer::ApplyReverb() {
     const ReverbSettings s = ToReverbSettings(record);
     m_ringSeconds = s.decayTime * std::max(1.0f, s.decayHFRatio) + s.reflectionsDelay + s.lateReverbDelay +
                     kRingMarginSeconds;
-    if (m_eaxReverb) {
-        alEffectf(m_effect, AL_EAXREVERB_DENSITY, s.density);
-        alEffectf(m_effect, AL_EAXREVERB_DIFFUSION, s.diffusion);
-        alEffectf(m_effect, AL_EAXREVERB_GAIN, s.gain);
-        alEffectf(m_effect, AL_EAXREVERB_GAINHF, s.gainHF);
-        alEffectf(m_effect, AL_EAXREVERB_DECAY_TIME, s.decayTime);
-        alEffectf(m_effect, AL_EAXREVERB_DECAY_HFRATIO, s.decayHFRatio);
-        alEffectf(m_effect, AL_EAXREVERB_REFLECTIONS_GAIN, s.reflectionsGain);
-        alEffectf(m_effect, AL_EAXREVERB_REFLECTIONS_DELAY, s.reflectionsDelay);
-        alEffectf(m_effect, AL_EAXREVERB_LATE_REVERB_GAIN, s.lateReverbGain);
-        alEffectf(m_effect, AL_EAXREVERB_LATE_REVERB_DELAY, s.lateReverbDelay);
-        alEffectf(m_effect, AL_EAXREVERB_HFREFERENCE, s.hfReference);
-        alEffectf(m_effect, AL_EAXREVERB_ROOM_ROLLOFF_FACTOR, s.roomRolloffFactor);
-    } else {
-        // The plain reverb has the same ranges for what it shares; it has no HF reference.
-        alEffectf(m_effect, AL_REVERB_DENSITY, s.density);
-        alEffectf(m_effect, AL_REVERB_DIFFUSION, s.diffusion);
-        alEffectf(m_effect, AL_REVERB_GAIN, s.gain);
-        alEffectf(m_effect, AL_REVERB_GAINHF, s.gainHF);
-        alEffectf(m_effect, AL_REVERB_DECAY_TIME, s.decayTime);
-        alEffectf(m_effect, AL_REVERB_DECAY_HFRATIO, s.decayHFRatio);
-        alEffectf(m_effect, AL_REVERB_REFLECTIONS_GAIN, s.reflectionsGain);
-        alEffectf(m_effect, AL_REVERB_REFLECTIONS_DELAY, s.reflectionsDelay);
-        alEffectf(m_effect, AL_REVERB_LATE_REVERB_GAIN, s.lateReverbGain);
-        alEffectf(m_effect, AL_REVERB_LATE_REVERB_DELAY, s.lateReverbDelay);
-        alEffectf(m_effect, AL_REVERB_ROOM_ROLLOFF_FACTOR, s.roomRolloffFactor);
+    // The plain reverb has the same ranges for what it shares; it has no HF reference.
+    const struct {
+        ALenum eax;
+        ALenum plain;
+        float value;
+    } parameters[] = {
+        {AL_EAXREVERB_DENSITY, AL_REVERB_DENSITY, s.density},
+        {AL_EAXREVERB_DIFFUSION, AL_REVERB_DIFFUSION, s.diffusion},
+        {AL_EAXREVERB_GAIN, AL_REVERB_GAIN, s.gain},
+        {AL_EAXREVERB_GAINHF, AL_REVERB_GAINHF, s.gainHF},
+        {AL_EAXREVERB_DECAY_TIME, AL_REVERB_DECAY_TIME, s.decayTime},
+        {AL_EAXREVERB_DECAY_HFRATIO, AL_REVERB_DECAY_HFRATIO, s.decayHFRatio},
+        {AL_EAXREVERB_REFLECTIONS_GAIN, AL_REVERB_REFLECTIONS_GAIN, s.reflectionsGain},
+        {AL_EAXREVERB_REFLECTIONS_DELAY, AL_REVERB_REFLECTIONS_DELAY, s.reflectionsDelay},
+        {AL_EAXREVERB_LATE_REVERB_GAIN, AL_REVERB_LATE_REVERB_GAIN, s.lateReverbGain},
+        {AL_EAXREVERB_LATE_REVERB_DELAY, AL_REVERB_LATE_REVERB_DELAY, s.lateReverbDelay},
+        {AL_EAXREVERB_HFREFERENCE, AL_NONE, s.hfReference},
+        {AL_EAXREVERB_ROOM_ROLLOFF_FACTOR, AL_REVERB_ROOM_ROLLOFF_FACTOR, s.roomRolloffFactor},
+    };
+    for (const auto& p : parameters) {
+        const ALenum name = m_eaxReverb ? p.eax : p.plain;
+        if (name != AL_NONE) alEffectf(m_effect, name, p.value);
     }
     // A slot takes a copy of the effect when it is attached, so attach after every change.
     alAuxiliaryEffectSloti(m_slot, AL_EFFECTSLOT_EFFECT, static_cast<ALint>(m_effect));

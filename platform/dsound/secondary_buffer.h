@@ -1,7 +1,8 @@
 // A static sound buffer: an OpenAL buffer and source, positioned through its 3D
 // interface, with an EAX reverb fed by the source for the I3DL2 listener property set.
 // One object answers for IDirectSoundBuffer, IDirectSound3DBuffer and IKsPropertySet and
-// shares one reference count between them.
+// shares one reference count between them. It lives through a change of output: its data,
+// settings and play state are made again on the new one.
 #pragma once
 
 #include <array>
@@ -21,7 +22,10 @@ namespace dsound_detail {
 // The platform's 3D buffer before anything is set.
 DS3DBUFFER DefaultBufferParameters();
 
-class SecondaryBuffer final : public IDirectSoundBuffer, public IDirectSound3DBuffer, public IKsPropertySet {
+class SecondaryBuffer final : public IDirectSoundBuffer,
+                              public IDirectSound3DBuffer,
+                              public IKsPropertySet,
+                              private LiveVoice {
 public:
     // Null when the description is refused (the status says why).
     static SecondaryBuffer* Create(std::shared_ptr<SoundContext> context, const DSBUFFERDESC& desc,
@@ -58,6 +62,9 @@ private:
 
     // All below expect the device lock to be held and, where they touch OpenAL, the
     // context to be current.
+    void Capture() override;
+    void Rebuild() override;
+    void SetRoomAudible(bool audible) override;
     bool IsLost();
     bool CreateAlObjects();
     void DeleteAlObjects();
@@ -85,13 +92,23 @@ private:
     DS3DBUFFER m_params;
     std::optional<DS3DBUFFER> m_sent;  // the record the OpenAL source follows, once it has one
 
-    unsigned m_epoch = 0;  // the context epoch the OpenAL objects below belong to
+    // The output generation the OpenAL objects below were made in; they are gone with it.
+    std::optional<unsigned> m_generation;
     ALuint m_source = 0;
     ALuint m_buffer = 0;
     ALuint m_slot = 0;
     ALuint m_effect = 0;
     bool m_eaxReverb = false;
     double m_ringSeconds = 0.0;  // how long the room rings after its source goes quiet
+
+    // Where the sound is, for carrying it to another output: kept by every call that plays,
+    // stops or moves it, and noted from OpenAL while the output runs.
+    struct PlayState {
+        bool playing = false;
+        bool looping = false;
+        ALint offset = 0;  // in sample frames
+    };
+    PlayState m_state;
 
     bool m_haveReverb = false;
     std::array<unsigned char, 48> m_reverbRecord{};

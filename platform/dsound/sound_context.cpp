@@ -35,7 +35,6 @@ ALCcontext* SoundContext::Ensure() {
     if (Current()) return context;
     m_bound = true;
     m_generation = m_device->Generation();
-    ++m_epoch;
     m_sources.clear();
     ContextScope scope(context);
     ApplyListener();

@@ -33,9 +33,6 @@ public:
     ALCcontext* Current() const;
     // Bound to an output that has since been closed or reopened.
     bool Stale() const { return m_bound && m_generation != m_device->Generation(); }
-    // Increases each time the view binds to a newly opened output; objects made in an
-    // older epoch are gone.
-    unsigned Epoch() const { return m_epoch; }
 
     const DS3DLISTENER& Listener() const { return m_listener; }
     // Applies the listener to the current context (which the caller made current).
@@ -50,7 +47,6 @@ private:
     std::shared_ptr<AlDevice> m_device;
     bool m_bound = false;
     unsigned m_generation = 0;
-    unsigned m_epoch = 0;
     DS3DLISTENER m_listener;
     std::set<ALuint> m_sources;
 };

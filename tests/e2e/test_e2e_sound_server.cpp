@@ -1,8 +1,10 @@
-// The built program on a real sound server (a private PulseAudio with null sinks, heard
-// through their monitors), run headless from a folder of its own with an auto-demo
-// script: its sound arrives on the default sink and swings with the horizontal circle,
-// a change of clip goes on in the same stream, and when the sink it plays on is removed
-// its next playback comes out of the sink that is left.
+// The built program on a real sound server (a private PulseAudio or PipeWire with null
+// sinks, heard through their monitors), run headless from a folder of its own with an
+// auto-demo script and no OpenAL Soft settings file: its sound arrives on the default sink
+// and swings with the horizontal circle, a change of clip goes on in the same stream, a
+// headphones output is binaural, the sound follows the default output while it plays, goes
+// on on what is left when its output disappears, and comes back by itself after the server
+// was restarted.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -11,6 +13,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -21,7 +24,8 @@
 #include <vector>
 
 #include "tests/support/child_process.h"
-#include "tests/support/pulse_server.h"
+#include "tests/support/sound_server.h"
+#include "tests/tools/synth/clip_analysis.h"
 
 namespace fs = std::filesystem;
 
@@ -34,7 +38,8 @@ using Seconds = std::chrono::duration<double>;
 constexpr const char* kStereoMap = "front-left,front-right";
 constexpr double kAudible = 0.003;  // RMS, full scale 1: far above a null sink's silence (0)
 
-// The executable and its clips in a folder of the test's own, removed afterwards.
+// The executable and its clips in a folder of the test's own, removed afterwards; it is also
+// the player's home, so no settings of the user's reach it.
 class Scratch {
 public:
     explicit Scratch(const std::string& tag)
@@ -57,88 +62,160 @@ private:
     fs::path m_dir;
 };
 
-std::unique_ptr<test_support::ChildProcess> StartPlayer(const Scratch& scratch, const PulseServer& server,
+// One step of the horizontal circle with the loop, for the given time.
+std::string CircleScript(int milliseconds) {
+    return "[Counter]\nDemoCounter=1\nDemoLoop=FALSE\n[AutoDemo1]\nTimer=" + std::to_string(milliseconds) +
+           "\nSoundSource=Loopy\nMovingPath =Horizontal\nEnableEffects=FALSE\n";
+}
+
+std::unique_ptr<test_support::ChildProcess> StartPlayer(const Scratch& scratch, const SoundServer& server,
                                                        const std::string& script) {
     test_support::ChildOptions options;
     options.environment = server.ClientEnvironment();
     options.environment.push_back("QT_QPA_PLATFORM=offscreen");
     options.environment.push_back("ALSOFT_DRIVERS=pulse");
+    options.environment.push_back("HOME=" + scratch.Dir().string());
+    options.environment.push_back("XDG_CONFIG_HOME=" + scratch.Dir().string());
     options.directory = scratch.Dir().string();
     return std::make_unique<test_support::ChildProcess>(
         std::vector<std::string>{(scratch.Dir() / "zor3dplayer").string(), script}, options);
 }
 
-// Root mean square of one channel over frames [from, to), full scale 1.
-double Level(const std::vector<std::int16_t>& pcm, int channels, int channel, std::size_t from, std::size_t to) {
-    to = std::min(to, pcm.size() / channels);
-    if (from >= to) return 0;
+// One channel of a recording between two moments, full scale 1.
+std::vector<double> Channel(const MonitorRecording& r, const std::vector<std::int16_t>& pcm, int channel,
+                            Clock::time_point from, Clock::time_point to) {
+    std::vector<double> out;
+    const std::size_t frames = pcm.size() / r.Channels();
+    for (std::size_t f = r.FrameAt(from); f < std::min(r.FrameAt(to), frames); ++f)
+        out.push_back(pcm[f * r.Channels() + channel] / 32768.0);
+    return out;
+}
+
+double Level(const std::vector<double>& x) { return x.empty() ? 0.0 : Rms(x, 0, x.size()); }
+
+double Level(const MonitorRecording& r, const std::vector<std::int16_t>& pcm, Clock::time_point from,
+             Clock::time_point to) {
     double sum = 0;
-    for (std::size_t f = from; f < to; ++f) {
-        const double s = pcm[f * channels + channel] / 32768.0;
-        sum += s * s;
+    for (int c = 0; c < r.Channels(); ++c) sum += std::pow(Level(Channel(r, pcm, c, from, to)), 2);
+    return std::sqrt(sum / r.Channels());
+}
+
+double Db(double ratio) { return 20.0 * std::log10(std::max(ratio, 1e-12)); }
+
+// Power between 8 and 16 kHz, where the ears tell front from behind.
+double HighBandPower(const std::vector<double>& x, int rate) {
+    constexpr std::size_t kBlock = 1024;
+    const std::vector<double> spectrum = AverageSpectrum(x, kBlock);
+    double band = 0;
+    for (std::size_t i = 0; i < spectrum.size(); ++i) {
+        const double hz = static_cast<double>(i) * rate / kBlock;
+        if (hz >= 8000 && hz < 16000) band += spectrum[i];
     }
-    return std::sqrt(sum / static_cast<double>(to - from));
+    return band;
 }
 
-double Level(const std::vector<std::int16_t>& pcm, int channels, std::size_t from, std::size_t to) {
-    double sum = 0;
-    for (int c = 0; c < channels; ++c) sum += std::pow(Level(pcm, channels, c, from, to), 2);
-    return std::sqrt(sum / channels);
-}
-
-// The first frame of the first 50 ms that can be heard; npos when nothing can.
-std::size_t FirstSound(const std::vector<std::int16_t>& pcm, int channels, int rate) {
-    const std::size_t window = static_cast<std::size_t>(rate) / 20;
-    for (std::size_t f = 0; f + window <= pcm.size() / channels; f += window) {
-        if (Level(pcm, channels, f, f + window) > kAudible) return f;
+// The first moment after `after` that a 50 ms stretch can be heard; nullopt when none is.
+std::optional<Clock::time_point> FirstSound(const MonitorRecording& r, const std::vector<std::int16_t>& pcm,
+                                            Clock::time_point after = {}) {
+    const auto window = milliseconds(50);
+    const Clock::time_point end = r.TimeOf(pcm.size() / r.Channels());
+    for (Clock::time_point t = std::max(after, r.Begin()); t + window <= end; t += window) {
+        if (Level(r, pcm, t, t + window) > kAudible) return t;
     }
-    return std::string::npos;
+    return std::nullopt;
 }
 
-Clock::time_point TimeOf(const MonitorRecording& recording, std::size_t frame) {
-    return recording.Begin() + std::chrono::duration_cast<Clock::duration>(Seconds(double(frame) / recording.Rate()));
+// Whether the sound fades in or out where it starts or stops near a moment, instead of
+// being cut: the 5 ms at its edge are far below the sound 30 ms inside it.
+void ExpectFadedEdge(const MonitorRecording& r, const std::vector<std::int16_t>& pcm, Clock::time_point near,
+                     bool starts, const char* what) {
+    const auto ms = milliseconds(1);
+    const auto heard = [&](Clock::time_point t) { return Level(r, pcm, t, t + ms) > kAudible / 10; };
+    Clock::time_point edge = near;  // to the millisecond
+    if (starts) {
+        for (edge = near - milliseconds(100); edge < near + milliseconds(100) && !heard(edge);) edge += ms;
+    } else {
+        for (edge = near + milliseconds(100); edge > near - milliseconds(100) && !heard(edge - ms);) edge -= ms;
+    }
+    const auto five = milliseconds(5), ten = milliseconds(10), thirty = milliseconds(30);
+    const double rim = starts ? Level(r, pcm, edge, edge + five) : Level(r, pcm, edge - five, edge);
+    const double body = starts ? Level(r, pcm, edge + thirty, edge + thirty + ten)
+                               : Level(r, pcm, edge - thirty - ten, edge - thirty);
+    EXPECT_LT(rim, 0.5 * body) << what << ": the sound is cut instead of faded (edge " << rim << ", body " << body << ")";
+}
+
+// The last moment before `before` that the sound on a recording can be heard, to 5 ms.
+Clock::time_point LastSound(const MonitorRecording& r, const std::vector<std::int16_t>& pcm, Clock::time_point before) {
+    const auto window = milliseconds(5);
+    for (Clock::time_point t = before - window; t > r.Begin(); t -= window) {
+        if (Level(r, pcm, t, t + window) > kAudible / 10) return t + window;
+    }
+    return r.Begin();
 }
 
 // The program's streams as listed now and then while it runs: index to what was seen,
-// and when it was last listed.
+// and when it was first and last listed.
 struct Seen {
     SinkInput input;
+    Clock::time_point first;
     Clock::time_point last;
 };
 using Listings = std::map<unsigned, Seen>;
 
-void Note(PulseServer& server, long pid, Listings* seen) {
+void Note(SoundServer& server, long pid, Listings* seen) {
     const Clock::time_point now = Clock::now();
     for (const SinkInput& input : server.SinkInputs()) {
-        if (input.pid == pid) (*seen)[input.index] = {input, now};
+        if (input.pid != pid) continue;
+        auto [it, added] = seen->try_emplace(input.index, Seen{input, now, now});
+        it->second.input = input;
+        it->second.last = now;
     }
 }
 
-// Lists the program's streams until it ends; its exit status, or -1 after the time-out.
-int WaitListing(test_support::ChildProcess& player, PulseServer& server, Listings* seen, double timeoutS) {
+// Lists the program's streams until it ends or `until` holds; its exit status, or -1
+// after the time-out (or while it still runs).
+template <typename Until>
+int WaitListing(test_support::ChildProcess& player, SoundServer& server, Listings* seen, double timeoutS,
+                Until until) {
     const auto deadline = Clock::now() + Seconds(timeoutS);
     for (;;) {
         Note(server, player.Pid(), seen);
-        if (auto status = player.Wait(milliseconds(150))) return *status;
+        if (auto status = player.Wait(milliseconds(100))) return *status;
+        if (until()) return -1;
         if (Clock::now() > deadline) {
             player.Stop(SIGKILL, milliseconds(0));
             return -1;
         }
     }
 }
-
-std::string Describe(const Listings& streams, Clock::time_point zero) {
-    std::ostringstream text;
-    for (const auto& [index, s] : streams)
-        text << "\n  #" << index << " on " << s.input.sink << ", last listed at " << Seconds(s.last - zero).count() << " s";
-    return text.str();
+int WaitListing(test_support::ChildProcess& player, SoundServer& server, Listings* seen, double timeoutS) {
+    return WaitListing(player, server, seen, timeoutS, [] { return false; });
 }
 
-TEST(SoundServer, SoundPansWithTheCircleAndAChangeOfClipStaysInOneStream) {
-    PulseServer server;
-    if (!server.Running()) GTEST_SKIP() << "no PulseAudio server for this test: " << server.Failure();
-    ASSERT_GE(server.LoadNullSink("speakers", 2, kStereoMap), 0) << server.LastError();
-    ASSERT_TRUE(server.SetDefaultSink("speakers")) << server.LastError();
+// At no moment were two streams of the program listed together.
+void ExpectOneStreamAtATime(const Listings& seen) {
+    for (const auto& [a, first] : seen) {
+        for (const auto& [b, second] : seen) {
+            if (a < b)
+                EXPECT_TRUE(first.last < second.first || second.last < first.first)
+                    << "streams #" << a << " and #" << b << " were listed together";
+        }
+    }
+}
+
+class SoundServerTest : public ::testing::TestWithParam<ServerKind> {
+protected:
+    void SetUp() override {
+        server = std::make_unique<SoundServer>(GetParam());
+        if (!server->Running())
+            GTEST_SKIP() << "no " << NameOf(GetParam()) << " server for this test: " << server->Failure();
+    }
+    std::unique_ptr<SoundServer> server;
+};
+
+TEST_P(SoundServerTest, SoundPansWithTheCircleAndAChangeOfClipStaysInOneStream) {
+    ASSERT_GE(server->LoadNullSink("speakers", 2, kStereoMap), 0) << server->LastError();
+    ASSERT_TRUE(server->SetDefaultSink("speakers")) << server->LastError();
     Scratch scratch("server_pan");
     // The circle starts in front and turns right first: hard right a quarter of its
     // 15 s turn in, hard left three quarters in. Then another clip, on the same path.
@@ -147,27 +224,25 @@ TEST(SoundServer, SoundPansWithTheCircleAndAChangeOfClipStaysInOneStream) {
                   "[AutoDemo1]\nTimer=12500\nSoundSource=Loopy\nMovingPath =Horizontal\nEnableEffects=FALSE\n"
                   "[AutoDemo2]\nTimer=3000\nSoundSource=Drums\nEnableEffects=FALSE\n");
 
-    auto recording = server.RecordMonitor("speakers", 2);
-    ASSERT_NE(recording, nullptr) << server.LastError();
-    auto player = StartPlayer(scratch, server, "e2e.ini");
+    auto recording = server->RecordMonitor("speakers", 2);
+    ASSERT_NE(recording, nullptr) << server->LastError();
+    auto player = StartPlayer(scratch, *server, "e2e.ini");
     ASSERT_TRUE(player->Started()) << player->Error();
     Listings seen;
-    const int status = WaitListing(*player, server, &seen, 35);
-    ASSERT_EQ(status, 0);
+    ASSERT_EQ(WaitListing(*player, *server, &seen, 35), 0);
 
     const std::vector<std::int16_t>& pcm = recording->Finish();
-    const int rate = recording->Rate();
-    const std::size_t first = FirstSound(pcm, 2, rate);
-    ASSERT_NE(first, std::string::npos) << "nothing was heard on the default sink";
-    const Clock::time_point firstHeard = TimeOf(*recording, first);
+    const auto first = FirstSound(*recording, pcm);
+    ASSERT_TRUE(first) << "nothing was heard on the default sink";
 
     // Left/right balance in quarter seconds over the first step. The hard sides last a
     // while; each is placed at the middle of its stretch.
-    const std::size_t window = static_cast<std::size_t>(rate) / 4;
     std::vector<std::pair<double, double>> balances;  // seconds from the first sound, balance
-    for (std::size_t w = first; w + window <= first + static_cast<std::size_t>(12.5 * rate); w += window) {
-        const double l = Level(pcm, 2, 0, w, w + window), r = Level(pcm, 2, 1, w, w + window);
-        if (l + r > kAudible) balances.emplace_back(static_cast<double>(w - first) / rate, (r - l) / (r + l));
+    for (double s = 0; s + 0.25 <= 12.5; s += 0.25) {
+        const auto from = *first + std::chrono::duration_cast<Clock::duration>(Seconds(s));
+        const auto to = from + milliseconds(250);
+        const double l = Level(Channel(*recording, pcm, 0, from, to)), r = Level(Channel(*recording, pcm, 1, from, to));
+        if (l + r > kAudible) balances.emplace_back(s, (r - l) / (r + l));
     }
     ASSERT_FALSE(balances.empty());
     const auto [lowest, highest] = std::minmax_element(balances.begin(), balances.end(),
@@ -188,70 +263,138 @@ TEST(SoundServer, SoundPansWithTheCircleAndAChangeOfClipStaysInOneStream) {
     EXPECT_NEAR(tRight, 3.9, 1.5) << "hard right a quarter turn in";
     EXPECT_NEAR(tLeft - tRight, 7.7, 1.5) << "then hard left, half a turn later";
 
-    // Every stream of the program listed from a moment after the first sound to the end:
-    // one, on the default sink. (A stream opened anew for the second clip would be listed
-    // through the rest of the run.)
-    const Clock::time_point settled = firstHeard + milliseconds(250);
+    // The change of clip goes on in the stream that played the first one.
     std::vector<SinkInput> open;
     for (const auto& [index, s] : seen) {
-        if (s.last > settled) open.push_back(s.input);
+        if (s.last > *first + milliseconds(250)) open.push_back(s.input);
     }
-    ASSERT_EQ(open.size(), 1u) << "the program's streams, in seconds from the first sound:" << Describe(seen, firstHeard);
+    ASSERT_EQ(open.size(), 1u);
     EXPECT_EQ(open.front().sink, "speakers");
 }
 
-TEST(SoundServer, WhenItsSinkIsRemovedTheNextPlaybackComesOutOfTheSinkLeft) {
-    PulseServer server;
-    if (!server.Running()) GTEST_SKIP() << "no PulseAudio server for this test: " << server.Failure();
-    const int first = server.LoadNullSink("first", 2, kStereoMap);
-    ASSERT_GE(first, 0) << server.LastError();
-    ASSERT_GE(server.LoadNullSink("second", 2, kStereoMap), 0) << server.LastError();
-    ASSERT_TRUE(server.SetDefaultSink("first")) << server.LastError();
-    Scratch scratch("server_loss");
-    scratch.Write("e2e.ini",
-                  "[Counter]\nDemoCounter=2\nDemoLoop=FALSE\n"
-                  "[AutoDemo1]\nTimer=4000\nSoundSource=Loopy\nMovingPath =Horizontal\nEnableEffects=FALSE\n"
-                  "[AutoDemo2]\nTimer=3500\nSoundSource=Drums\nEnableEffects=FALSE\n");
-
-    auto onFirst = server.RecordMonitor("first", 2);
-    ASSERT_NE(onFirst, nullptr) << server.LastError();
-    auto onSecond = server.RecordMonitor("second", 2);
-    ASSERT_NE(onSecond, nullptr) << server.LastError();
-    auto player = StartPlayer(scratch, server, "e2e.ini");
+// With no settings file anywhere, an output that says it is headphones gets binaural
+// sound: the far ear stays close to the near one all round the circle, and front and
+// behind sound different. The sound then follows the default to speakers, in a second,
+// without a cut, in one stream at a time, and there it is plain stereo.
+TEST_P(SoundServerTest, HeadphonesAreBinauralAndTheSoundFollowsTheDefaultToSpeakers) {
+    ASSERT_GE(server->LoadNullSink("phones", 2, kStereoMap, "device.form_factor=headphones"), 0) << server->LastError();
+    ASSERT_GE(server->LoadNullSink("speakers", 2, kStereoMap), 0) << server->LastError();
+    ASSERT_TRUE(server->SetDefaultSink("phones")) << server->LastError();
+    Scratch scratch("server_phones");
+    scratch.Write("e2e.ini", CircleScript(21000));
+    auto onPhones = server->RecordMonitor("phones", 2);
+    auto onSpeakers = server->RecordMonitor("speakers", 2);
+    ASSERT_TRUE(onPhones && onSpeakers) << server->LastError();
+    auto player = StartPlayer(scratch, *server, "e2e.ini");
     ASSERT_TRUE(player->Started()) << player->Error();
 
-    // Mid-way through the first step, once it has played on "first" for a while.
-    Listings before;
-    const auto giveUp = Clock::now() + Seconds(10);
-    while (std::none_of(before.begin(), before.end(), [](const auto& s) { return s.second.input.sink == "first"; })) {
-        ASSERT_LT(Clock::now(), giveUp) << "the program opened no stream on the default sink";
-        ASSERT_TRUE(player->Running());
-        Note(server, player->Pid(), &before);
-        std::this_thread::sleep_for(milliseconds(50));
+    // One whole turn on the headphones, then the default changes.
+    Listings seen;
+    WaitListing(*player, *server, &seen, 15, [&] { return !seen.empty(); });
+    ASSERT_TRUE(player->Running()) << "the program opened no stream";
+    std::this_thread::sleep_for(Seconds(15.6) - (Clock::now() - seen.begin()->second.first));
+    const Clock::time_point asked = Clock::now();
+    ASSERT_TRUE(server->SetDefaultSink("speakers")) << server->LastError();
+    ASSERT_EQ(WaitListing(*player, *server, &seen, 20), 0);
+
+    const std::vector<std::int16_t>& phones = onPhones->Finish();
+    const std::vector<std::int16_t>& speakers = onSpeakers->Finish();
+    const int rate = onPhones->Rate();
+    const auto first = FirstSound(*onPhones, phones);
+    ASSERT_TRUE(first) << "nothing was heard on the headphones";
+    const auto at = [&](double s) { return *first + std::chrono::duration_cast<Clock::duration>(Seconds(s)); };
+
+    double farthest = 0;  // the far ear against the near one, the worst of the turn, in dB
+    for (double s = 0.5; s + 0.25 <= 15.0; s += 0.25) {
+        const double l = Level(Channel(*onPhones, phones, 0, at(s), at(s + 0.25)));
+        const double r = Level(Channel(*onPhones, phones, 1, at(s), at(s + 0.25)));
+        farthest = std::min(farthest, Db(std::min(l, r) / std::max(l, r)));
     }
-    std::this_thread::sleep_for(milliseconds(1500));
-    ASSERT_TRUE(server.UnloadModule(first)) << server.LastError();
-    const Clock::time_point removed = Clock::now();
-    Listings after;
-    const int status = WaitListing(*player, server, &after, 25);
-    ASSERT_EQ(status, 0);
+    EXPECT_GT(farthest, -30.0) << "the far ear falls silent: no binaural rendering";
+    // The circle is in front at its start and end, behind half a turn in.
+    const auto band = [&](double from, double to) {
+        return HighBandPower(Channel(*onPhones, phones, 0, at(from), at(to)), rate) +
+               HighBandPower(Channel(*onPhones, phones, 1, at(from), at(to)), rate);
+    };
+    const double frontBehind = 10.0 * std::log10(band(14.2, 15.0) / band(7.1, 7.9));
 
-    const std::vector<std::int16_t>& pcmFirst = onFirst->Finish();
-    const std::vector<std::int16_t>& pcmSecond = onSecond->Finish();
-    const int rate = onFirst->Rate();
-    const std::size_t start = FirstSound(pcmFirst, 2, rate);
-    ASSERT_NE(start, std::string::npos) << "nothing was heard on the default sink";
-    const Clock::time_point stepOne = TimeOf(*onFirst, start);
-    ASSERT_LT(stepOne, removed);
+    const auto moved = FirstSound(*onSpeakers, speakers, asked - milliseconds(200));
+    ASSERT_TRUE(moved) << "the sound did not follow the default output";
+    const double followSeconds = Seconds(*moved - asked).count();
+    EXPECT_LT(followSeconds, 1.0);
+    const Clock::time_point left = LastSound(*onPhones, phones, *moved + milliseconds(500));
+    ExpectFadedEdge(*onPhones, phones, left, false, "leaving the headphones");
+    ExpectFadedEdge(*onSpeakers, speakers, *moved, true, "arriving on the speakers");
+    ExpectOneStreamAtATime(seen);
 
-    EXPECT_LT(Level(pcmSecond, 2, onSecond->FrameAt(stepOne), onSecond->FrameAt(removed - milliseconds(100))), 1e-4)
-        << "before the removal the sound went to the default sink only";
-    // The second step, which plays again, 4 s after the first began.
-    const double level = Level(pcmSecond, 2, onSecond->FrameAt(stepOne + milliseconds(4500)),
-                               onSecond->FrameAt(stepOne + milliseconds(7000)));
-    EXPECT_GT(level, kAudible) << "the next playback is heard on the sink that is left";
-    EXPECT_TRUE(std::any_of(after.begin(), after.end(), [](const auto& s) { return s.second.input.sink == "second"; }))
-        << "the program plays on the sink that is left";
+    // On the speakers, hard right a quarter into the next turn: the left ear is silent.
+    const double l = Level(Channel(*onSpeakers, speakers, 0, at(18.5), at(19.0)));
+    const double r = Level(Channel(*onSpeakers, speakers, 1, at(18.5), at(19.0)));
+    const double speakerFar = Db(l / r);
+    EXPECT_LT(speakerFar, -40.0) << "speakers get binaural sound";
+    std::printf("[ %s ] far ear on headphones %.1f dB, on speakers %.1f dB; front vs behind 8-16 kHz %.1f dB; "
+                "followed the default in %.2f s\n",
+                NameOf(GetParam()), farthest, speakerFar, frontBehind, followSeconds);
 }
+
+TEST_P(SoundServerTest, WhenItsSinkIsRemovedTheSoundGoesOnOnTheSinkLeft) {
+    const int first = server->LoadNullSink("first", 2, kStereoMap);
+    ASSERT_GE(first, 0) << server->LastError();
+    ASSERT_GE(server->LoadNullSink("second", 2, kStereoMap), 0) << server->LastError();
+    ASSERT_TRUE(server->SetDefaultSink("first")) << server->LastError();
+    Scratch scratch("server_loss");
+    scratch.Write("e2e.ini", CircleScript(7000));
+    auto onSecond = server->RecordMonitor("second", 2);
+    ASSERT_NE(onSecond, nullptr) << server->LastError();
+    auto player = StartPlayer(scratch, *server, "e2e.ini");
+    ASSERT_TRUE(player->Started()) << player->Error();
+
+    Listings seen;
+    WaitListing(*player, *server, &seen, 10, [&] {
+        return std::any_of(seen.begin(), seen.end(), [](const auto& s) { return s.second.input.sink == "first"; });
+    });
+    ASSERT_TRUE(player->Running()) << "the program opened no stream on the default sink";
+    std::this_thread::sleep_for(milliseconds(2000));
+    ASSERT_TRUE(server->UnloadModule(first)) << server->LastError();
+    const Clock::time_point removed = Clock::now();
+    ASSERT_EQ(WaitListing(*player, *server, &seen, 15), 0);
+
+    const std::vector<std::int16_t>& pcm = onSecond->Finish();
+    EXPECT_LT(Level(*onSecond, pcm, onSecond->Begin(), removed - milliseconds(100)), 1e-4)
+        << "before the removal the sound went to the default sink only";
+    const auto back = FirstSound(*onSecond, pcm, removed);
+    ASSERT_TRUE(back) << "the sound did not go on on the sink that is left";
+    EXPECT_LT(Seconds(*back - removed).count(), 1.5);
+    EXPECT_GT(Level(*onSecond, pcm, *back + milliseconds(200), *back + milliseconds(2000)), kAudible);
+}
+
+TEST_P(SoundServerTest, AfterTheServerRestartsTheSoundComesBackByItself) {
+    ASSERT_GE(server->LoadNullSink("speakers", 2, kStereoMap), 0) << server->LastError();
+    ASSERT_TRUE(server->SetDefaultSink("speakers")) << server->LastError();
+    Scratch scratch("server_restart");
+    scratch.Write("e2e.ini", CircleScript(10000));
+    auto player = StartPlayer(scratch, *server, "e2e.ini");
+    ASSERT_TRUE(player->Started()) << player->Error();
+    Listings seen;
+    WaitListing(*player, *server, &seen, 10, [&] { return !seen.empty(); });
+    ASSERT_TRUE(player->Running()) << "the program opened no stream";
+    std::this_thread::sleep_for(milliseconds(2000));
+
+    ASSERT_TRUE(server->Restart(milliseconds(1000))) << server->LastError();
+    const Clock::time_point back = Clock::now();
+    auto recording = server->RecordMonitor("speakers", 2);
+    ASSERT_NE(recording, nullptr) << server->LastError();
+    ASSERT_EQ(WaitListing(*player, *server, &seen, 15), 0);
+
+    const std::vector<std::int16_t>& pcm = recording->Finish();
+    const auto heard = FirstSound(*recording, pcm);
+    ASSERT_TRUE(heard) << "the sound did not come back after the server's return";
+    const double seconds = std::max(0.0, Seconds(*heard - back).count());
+    EXPECT_LT(seconds, 2.0);
+    std::printf("[ %s ] sound back %.2f s after the server's return\n", NameOf(GetParam()), seconds);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, SoundServerTest, ::testing::Values(ServerKind::PulseAudio, ServerKind::PipeWire),
+                         [](const auto& info) { return std::string(NameOf(info.param)); });
 
 }  // namespace

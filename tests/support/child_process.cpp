@@ -87,6 +87,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const ChildOpti
     if (m_pid == 0) {
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (getppid() != parent) _exit(125);
+        if (options.ownGroup) setpgid(0, 0);
         const int input = open("/dev/null", O_RDONLY);
         if (input >= 0) dup2(input, STDIN_FILENO);
         dup2(output, STDOUT_FILENO);
@@ -97,10 +98,13 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const ChildOpti
     }
     if (options.outputFd < 0 && output >= 0) close(output);
     if (m_pid < 0) m_error = std::string("fork failed: ") + std::strerror(errno);
+    m_group = options.ownGroup;
+    // Set from both sides, so that no signal can come before the group exists.
+    if (m_group && m_pid > 0) setpgid(m_pid, m_pid);
 }
 
 ChildProcess::~ChildProcess() {
-    if (Started() && !m_status) Stop(SIGKILL, std::chrono::milliseconds(0));
+    if (Started() && (!m_status || m_group)) Stop(SIGKILL, std::chrono::milliseconds(0));
 }
 
 std::optional<int> ChildProcess::Wait(std::chrono::milliseconds timeout) {
@@ -123,19 +127,22 @@ std::optional<int> ChildProcess::Wait(std::chrono::milliseconds timeout) {
 }
 
 void ChildProcess::Signal(int signal) {
-    if (Started() && !m_status) kill(m_pid, signal);
+    if (Started() && !m_status) kill(m_group ? -m_pid : m_pid, signal);
 }
 
 int ChildProcess::Stop(int signal, std::chrono::milliseconds grace) {
     if (!Started()) return 255;
     Signal(signal);
-    if (auto status = Wait(grace)) return *status;
-    Signal(SIGKILL);
-    // A killed child is gone at once; waiting without limit only reaps it.
-    int raw = 0;
-    while (waitpid(m_pid, &raw, 0) < 0 && errno == EINTR) {
+    if (!Wait(grace)) {
+        Signal(SIGKILL);
+        // A killed child is gone at once; waiting without limit only reaps it.
+        int raw = 0;
+        while (waitpid(m_pid, &raw, 0) < 0 && errno == EINTR) {
+        }
+        m_status = StatusOf(raw);
     }
-    m_status = StatusOf(raw);
+    // What the child started goes with it.
+    if (m_group) kill(-m_pid, SIGKILL);
     return *m_status;
 }
 

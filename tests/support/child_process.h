@@ -23,6 +23,8 @@ struct ChildOptions {
     std::string directory;  // working folder; the test's own when empty
     int outputFd = -1;      // receives stdout; /dev/null when -1
     int errorFd = -1;       // receives stderr; the same as stdout when -1
+    // The child leads a process group of its own, and signals reach everything it started.
+    bool ownGroup = false;
 };
 
 class ChildProcess {
@@ -47,6 +49,7 @@ public:
 
 private:
     pid_t m_pid = -1;
+    bool m_group = false;
     std::optional<int> m_status;
     std::string m_error;
 };

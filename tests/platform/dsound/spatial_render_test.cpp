@@ -220,3 +220,80 @@ TEST(SpatialRender, SetCurrentPositionWhilePlayingRestartsAtOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+// Half a second of 500 Hz, then half a second of 1 kHz: where the clip is can be heard.
+std::vector<std::uint8_t> TwoToneClip() {
+    return MakePcm(kMono16, kLoopbackRate, [](std::size_t i, int) {
+        const double hz = i < kLoopbackRate / 2 ? 500.0 : 1000.0;
+        return 0.5 * std::sin(2.0 * kPi * hz * static_cast<double>(i) / kLoopbackRate);
+    });
+}
+
+}  // namespace
+
+TEST(SpatialRender, AChangeOfOutputCarriesThePlayingSoundAcrossWhereItWas) {
+    LoopbackDevice dev;
+    IDirectSoundBuffer* playing = dev.MakeBuffer(kMono16, TwoToneClip());
+    IDirectSoundBuffer* stopped = dev.MakeBuffer(kMono16, Tone(kMono16, 300.0, 0.5));
+    ASSERT_TRUE(playing && stopped);
+    LoopbackDevice::Place(playing, {3, 0, 0});
+    ASSERT_EQ(playing->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+    ASSERT_EQ(stopped->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+    ASSERT_EQ(stopped->Stop(), DS_OK);
+    const std::vector<float> before = LoopbackDevice::Render(0.4);
+
+    ASSERT_TRUE(dsound_test::SimulateOutputChange());
+    // 0.4 s into the clip, it goes on into its second half, on the right, as loud as before.
+    const std::vector<float> after = LoopbackDevice::Render(0.3);
+    EXPECT_NEAR(Frequency(after, 2, 1, kLoopbackRate / 5, kLoopbackRate / 10, kLoopbackRate), 1000.0, 20.0);
+    EXPECT_GT(Rms(after, 2, 1, kLoopbackRate / 5, kLoopbackRate / 10),
+              2.0 * Rms(after, 2, 0, kLoopbackRate / 5, kLoopbackRate / 10));
+    EXPECT_NEAR(Decibels(Rms(after, 2, 1, kLoopbackRate / 5, kLoopbackRate / 10) /
+                         Rms(before, 2, 1, kLoopbackRate / 5, kLoopbackRate / 10)),
+                0.0, 1.0);
+    DWORD status = 0;
+    ASSERT_EQ(stopped->GetStatus(&status), DS_OK);
+    EXPECT_EQ(status & (DSBSTATUS_PLAYING | DSBSTATUS_BUFFERLOST), 0u) << "a stopped sound stays stopped";
+    ASSERT_EQ(playing->GetStatus(&status), DS_OK);
+    EXPECT_EQ(status & (DSBSTATUS_PLAYING | DSBSTATUS_BUFFERLOST), DSBSTATUS_PLAYING);
+    playing->Release();
+    stopped->Release();
+}
+
+TEST(SpatialRender, TheListenersChoiceTurnsBinauralOnAndOffWhileASoundPlays) {
+    LoopbackDevice dev;
+    IDirectSoundBuffer* b = dev.MakeBuffer(kMono16, Tone(kMono16, 500.0, 1.0));
+    ASSERT_NE(b, nullptr);
+    LoopbackDevice::Place(b, {3, 0, 0});
+    ASSERT_EQ(b->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+    const auto farEar = [] {
+        const std::vector<float> out = LoopbackDevice::Render(0.5);
+        return Decibels(std::max(Rms(out, 2, 0, kLoopbackRate / 4, kLoopbackRate / 4), 1e-9) /
+                        Rms(out, 2, 1, kLoopbackRate / 4, kLoopbackRate / 4));
+    };
+    const auto speakers = [&] {
+        DWORD config = 0;
+        dev.ds->GetSpeakerConfig(&config);
+        return config;
+    };
+    const double panned = farEar();
+    EXPECT_EQ(speakers(), static_cast<DWORD>(DSSPEAKER_STEREO));
+    SetSoundRendering(SoundRendering::Headphones);
+    const double binaural = farEar();
+    EXPECT_EQ(speakers(), static_cast<DWORD>(DSSPEAKER_HEADPHONE));
+    SetSoundRendering(SoundRendering::Automatic);
+    const double pannedAgain = farEar();
+    EXPECT_EQ(speakers(), static_cast<DWORD>(DSSPEAKER_STEREO));
+    // Panned to one side the far ear is silent; binaural sound reaches it filtered, neither
+    // silenced nor as loud as in the near ear.
+    EXPECT_LT(panned, -40.0);
+    EXPECT_LT(pannedAgain, -40.0);
+    EXPECT_GT(binaural, -30.0);
+    EXPECT_LT(binaural, -3.0);
+    DWORD status = 0;
+    ASSERT_EQ(b->GetStatus(&status), DS_OK);
+    EXPECT_TRUE(status & DSBSTATUS_PLAYING);
+    b->Release();
+}

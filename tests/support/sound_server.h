@@ -1,8 +1,9 @@
-// A private PulseAudio server for tests that need a real sound server: started in a
-// folder of its own, given null sinks, recorded through their monitors, and gone with
-// the object (killed, reaped, its folder removed) however the test ends. Clients reach
-// it through the environment from ClientEnvironment(). A machine where it cannot start
-// says why in Failure(); the test then skips with that reason.
+// A private sound server for tests that need a real one: PulseAudio, or PipeWire with its
+// session manager and pulse server under a session bus of their own. Started in a folder
+// of its own, given null sinks, recorded through their monitors, and gone with the object
+// (killed, reaped, its folder removed) however the test ends. Clients reach it through the
+// environment from ClientEnvironment(). A machine where it cannot start says why in
+// Failure(); the test then skips with that reason.
 //
 // Recordings made by the server must go before it.
 #pragma once
@@ -21,6 +22,9 @@ namespace sound_testing {
 
 using Clock = std::chrono::steady_clock;
 
+enum class ServerKind { PulseAudio, PipeWire };
+const char* NameOf(ServerKind kind);
+
 // A playback stream as the server lists it.
 struct SinkInput {
     unsigned index = 0;
@@ -28,8 +32,8 @@ struct SinkInput {
     long pid = 0;      // application.process.id; 0 when the stream does not say
 };
 
-// A sink's monitor as 16-bit PCM, from Begin() until Finish(). When the sink goes, the
-// server moves the recorder to the default sink's monitor, and the recording goes on there.
+// A sink's monitor as 16-bit PCM, from Begin() until Finish(). The recorder stays on its
+// sink whatever becomes the default, and records silence while the server is away.
 class MonitorRecording {
 public:
     MonitorRecording(std::unique_ptr<test_support::ChildProcess> recorder, std::string file, int channels,
@@ -42,6 +46,8 @@ public:
     Clock::time_point Begin() const { return m_begin; }
     // The frame heard at a moment (clamped to the recording's start).
     std::size_t FrameAt(Clock::time_point t) const;
+    // The moment a frame was heard.
+    Clock::time_point TimeOf(std::size_t frame) const;
     // Ends the recording; the frames, interleaved.
     const std::vector<std::int16_t>& Finish();
 
@@ -56,20 +62,23 @@ private:
     std::vector<std::int16_t> m_frames;
 };
 
-class PulseServer {
+class SoundServer {
 public:
-    PulseServer();
-    ~PulseServer();
-    PulseServer(const PulseServer&) = delete;
-    PulseServer& operator=(const PulseServer&) = delete;
+    explicit SoundServer(ServerKind kind);
+    ~SoundServer();
+    SoundServer(const SoundServer&) = delete;
+    SoundServer& operator=(const SoundServer&) = delete;
 
+    ServerKind Kind() const { return m_kind; }
     bool Running() const { return m_failure.empty(); }
     const std::string& Failure() const { return m_failure; }
     // NAME=value entries that point a client at this server (and nowhere else).
     std::vector<std::string> ClientEnvironment() const;
 
-    // The module index of a new null sink, or -1 (LastError() says why).
-    int LoadNullSink(const std::string& name, int channels, const std::string& channelMap);
+    // The module index of a new null sink, or -1 (LastError() says why). `properties` are
+    // sink properties such as "device.form_factor=headphones".
+    int LoadNullSink(const std::string& name, int channels, const std::string& channelMap,
+                     const std::string& properties = "");
     bool SetDefaultSink(const std::string& name);
     bool UnloadModule(int module);
     std::vector<SinkInput> SinkInputs();
@@ -79,21 +88,36 @@ public:
     // connections and never answers.
     void Freeze();
     void Thaw();
+    // Kills the server, waits, and starts it again with the sinks it had and the same
+    // default; true when it is back. Recordings of the old server end with it.
+    bool Restart(std::chrono::milliseconds away);
 
     const std::string& LastError() const { return m_lastError; }
 
 private:
+    struct NullSink {
+        std::string name;
+        int channels;
+        std::string channelMap;
+        std::string properties;
+    };
+
     std::string Start();
+    std::string StartDaemon();
+    std::string Socket() const;
     std::vector<std::string> ToolEnvironment() const;
     // What pactl printed, or nothing when it failed (LastError() says why).
     std::optional<std::string> Pactl(const std::string& arguments);
 
+    ServerKind m_kind;
     std::string m_folder;
-    std::string m_socket;
     std::unique_ptr<test_support::ChildProcess> m_daemon;
+    std::vector<NullSink> m_sinks;
+    std::string m_defaultSink;
     std::string m_failure;
     std::string m_lastError;
     bool m_frozen = false;
+    int m_recordings = 0;
 };
 
 }  // namespace sound_testing

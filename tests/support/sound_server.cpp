@@ -1,4 +1,4 @@
-#include "tests/support/pulse_server.h"
+#include "tests/support/sound_server.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -107,6 +107,10 @@ std::size_t MonitorRecording::FrameAt(Clock::time_point t) const {
     return static_cast<std::size_t>(std::chrono::duration<double>(t - m_begin).count() * m_rate);
 }
 
+Clock::time_point MonitorRecording::TimeOf(std::size_t frame) const {
+    return m_begin + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(double(frame) / m_rate));
+}
+
 const std::vector<std::int16_t>& MonitorRecording::Finish() {
     if (!m_recorder) return m_frames;
     StopRecorder();
@@ -117,11 +121,13 @@ const std::vector<std::int16_t>& MonitorRecording::Finish() {
     return m_frames;
 }
 
-// --- PulseServer ------------------------------------------------------------------
+// --- SoundServer ------------------------------------------------------------------
 
-PulseServer::PulseServer() { m_failure = Start(); }
+const char* NameOf(ServerKind kind) { return kind == ServerKind::PulseAudio ? "PulseAudio" : "PipeWire"; }
 
-PulseServer::~PulseServer() {
+SoundServer::SoundServer(ServerKind kind) : m_kind(kind) { m_failure = Start(); }
+
+SoundServer::~SoundServer() {
     if (m_daemon) {
         if (m_frozen) m_daemon->Signal(SIGCONT);
         m_daemon->Stop(SIGTERM, milliseconds(3000));
@@ -130,70 +136,104 @@ PulseServer::~PulseServer() {
     if (!m_folder.empty()) fs::remove_all(m_folder, ignored);
 }
 
-std::string PulseServer::Start() {
-    const std::string daemon = test_support::FindOnPath("pulseaudio");
-    if (daemon.empty()) return "the pulseaudio server is not installed (Debian package pulseaudio)";
-    if (test_support::FindOnPath("pactl").empty() || test_support::FindOnPath("parec").empty())
-        return "pactl and parec are not installed (Debian package pulseaudio-utils)";
+std::string SoundServer::Socket() const {
+    return m_folder + (m_kind == ServerKind::PulseAudio ? "/runtime/native" : "/runtime/pulse/native");
+}
+
+std::string SoundServer::Start() {
+    const std::vector<std::pair<const char*, const char*>> tools =
+        m_kind == ServerKind::PulseAudio
+            ? std::vector<std::pair<const char*, const char*>>{{"pulseaudio", "pulseaudio"}, {"pactl", "pulseaudio-utils"},
+                                                               {"parec", "pulseaudio-utils"}}
+            : std::vector<std::pair<const char*, const char*>>{{"pipewire", "pipewire-bin"}, {"pw-record", "pipewire-bin"},
+                                                               {"wireplumber", "wireplumber"}, {"pipewire-pulse", "pipewire-pulse"},
+                                                               {"dbus-run-session", "dbus"}, {"pactl", "pulseaudio-utils"}};
+    for (const auto& [tool, package] : tools) {
+        if (test_support::FindOnPath(tool).empty())
+            return std::string(tool) + " is not installed (Debian package " + package + ")";
+    }
     m_folder = MakeFolder();
     if (m_folder.empty()) return std::string("no temporary folder: ") + std::strerror(errno);
-    const std::string runtime = m_folder + "/runtime";
     for (const char* sub : {"/runtime", "/home", "/config", "/state"}) {
         if (mkdir((m_folder + sub).c_str(), 0700) != 0) return std::string("cannot make ") + m_folder + sub;
     }
-    m_socket = runtime + "/native";
-    if (m_socket.size() > kSocketPathLimit) return "socket path too long: " + m_socket;
+    if (Socket().size() > kSocketPathLimit) return "socket path too long: " + Socket();
+    if (std::string failure = StartDaemon(); !failure.empty()) return failure;
+    // A recorder follows the default source, and the default source follows the default
+    // sink unless one is set: a source of its own keeps every recorder on its sink.
+    if (m_kind == ServerKind::PulseAudio &&
+        (!Pactl("load-module module-null-source source_name=pinned") || !Pactl("set-default-source pinned")))
+        return "pulseaudio takes no null source: " + m_lastError;
+    return {};
+}
 
+std::string SoundServer::StartDaemon() {
+    const std::string runtime = m_folder + "/runtime";
     // Everything the server reads or writes stays in the folder: runtime files, its
-    // state, its cookie, its configuration. -n skips the default script (no hardware,
-    // no session bus, no desktop modules); the only module is the socket for clients,
-    // open to any client that finds it. As root the server warns and runs anyway,
-    // in per-user mode, which is what a test wants.
+    // state, its cookie, its configuration.
     ChildOptions options;
     options.cleanEnvironment = true;
     options.environment = {"HOME=" + m_folder + "/home", "XDG_RUNTIME_DIR=" + runtime,
-                           "PULSE_RUNTIME_PATH=" + runtime, "XDG_CONFIG_HOME=" + m_folder + "/config",
-                           "PULSE_STATE_PATH=" + m_folder + "/state", "LC_ALL=C"};
+                           "XDG_CONFIG_HOME=" + m_folder + "/config", "XDG_STATE_HOME=" + m_folder + "/state",
+                           "LC_ALL=C"};
+    // PipeWire's pulse server would take these for its own socket's place.
+    if (m_kind == ServerKind::PulseAudio)
+        options.environment.insert(options.environment.end(),
+                                   {"PULSE_RUNTIME_PATH=" + runtime, "PULSE_STATE_PATH=" + m_folder + "/state"});
     options.directory = m_folder;
+    options.ownGroup = true;
     const std::string errors = m_folder + "/server.err";
-    const int errorFd = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int errorFd = open(errors.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     options.outputFd = errorFd;
-    m_daemon = std::make_unique<ChildProcess>(
-        std::vector<std::string>{daemon, "-n", "--daemonize=no", "--use-pid-file=no", "--exit-idle-time=-1",
-                                 "--disallow-exit=yes", "--realtime=no", "--high-priority=no",
-                                 "--log-target=stderr", "--log-level=notice", "-L",
-                                 "module-native-protocol-unix socket=" + m_socket + " auth-anonymous=1"},
-        options);
+    std::vector<std::string> argv;
+    if (m_kind == ServerKind::PulseAudio) {
+        // -n skips the default script (no hardware, no session bus, no desktop modules); the
+        // only module is the socket for clients, open to any client that finds it. As root
+        // the server warns and runs anyway, in per-user mode, which is what a test wants.
+        argv = {test_support::FindOnPath("pulseaudio"), "-n", "--daemonize=no", "--use-pid-file=no",
+                "--exit-idle-time=-1", "--disallow-exit=yes", "--realtime=no", "--high-priority=no",
+                "--log-target=stderr", "--log-level=notice", "-L",
+                "module-native-protocol-unix socket=" + Socket() + " auth-anonymous=1"};
+    } else {
+        // The server, its session manager (which links streams and keeps the default) and its
+        // pulse server, on a session bus of their own, as a desktop session starts them.
+        argv = {test_support::FindOnPath("dbus-run-session"), "--", "sh", "-c",
+                "pipewire & until [ -S \"$XDG_RUNTIME_DIR/pipewire-0\" ]; do sleep 0.02; done; "
+                "wireplumber & pipewire-pulse & wait"};
+    }
+    m_daemon = std::make_unique<ChildProcess>(argv, options);
     if (errorFd >= 0) close(errorFd);
     if (!m_daemon->Started()) return m_daemon->Error();
 
     const auto deadline = Clock::now() + kStartTimeout;
-    while (!Accepts(m_socket)) {
+    while (!Accepts(Socket())) {
         if (auto status = m_daemon->Wait(milliseconds(20))) {
-            return "pulseaudio ended at start with status " + std::to_string(*status) + ": " +
+            return std::string(NameOf(m_kind)) + " ended at start with status " + std::to_string(*status) + ": " +
                    LastLines(ReadText(errors), 4);
         }
-        if (Clock::now() > deadline) return "pulseaudio did not open its socket in 5 s: " + LastLines(ReadText(errors), 4);
+        if (Clock::now() > deadline)
+            return std::string(NameOf(m_kind)) + " did not open its socket in 5 s: " + LastLines(ReadText(errors), 4);
     }
-    if (!Pactl("info")) return "pulseaudio does not answer pactl: " + m_lastError;
+    if (!Pactl("info")) return std::string(NameOf(m_kind)) + " does not answer pactl: " + m_lastError;
     return {};
 }
 
-std::vector<std::string> PulseServer::ClientEnvironment() const {
+std::vector<std::string> SoundServer::ClientEnvironment() const {
     // The cookie is not needed (the socket takes anonymous clients), but a client
     // writes one where it is told, and that should not be the user's home.
-    return {"PULSE_SERVER=unix:" + m_socket, "PULSE_COOKIE=" + m_folder + "/home/cookie"};
+    return {"PULSE_SERVER=unix:" + Socket(), "PULSE_COOKIE=" + m_folder + "/home/cookie"};
 }
 
-std::vector<std::string> PulseServer::ToolEnvironment() const {
+std::vector<std::string> SoundServer::ToolEnvironment() const {
     std::vector<std::string> environment = ClientEnvironment();
     environment.push_back("HOME=" + m_folder + "/home");
     environment.push_back("XDG_CONFIG_HOME=" + m_folder + "/config");
+    environment.push_back("XDG_RUNTIME_DIR=" + m_folder + "/runtime");
     environment.push_back("LC_ALL=C");
     return environment;
 }
 
-std::optional<std::string> PulseServer::Pactl(const std::string& arguments) {
+std::optional<std::string> SoundServer::Pactl(const std::string& arguments) {
     // The arguments are the fixture's own words, free of anything a shell would read.
     std::string command = "env";
     for (const std::string& entry : ToolEnvironment()) command += " '" + entry + "'";
@@ -211,18 +251,37 @@ std::optional<std::string> PulseServer::Pactl(const std::string& arguments) {
     return std::nullopt;
 }
 
-int PulseServer::LoadNullSink(const std::string& name, int channels, const std::string& channelMap) {
-    const auto output = Pactl("load-module module-null-sink sink_name=" + name +
-                              " channels=" + std::to_string(channels) + " channel_map=" + channelMap);
+int SoundServer::LoadNullSink(const std::string& name, int channels, const std::string& channelMap,
+                              const std::string& properties) {
+    const auto output = Pactl("load-module module-null-sink sink_name=" + name + " channels=" +
+                              std::to_string(channels) + " channel_map=" + channelMap +
+                              (properties.empty() ? "" : " sink_properties=" + properties));
     if (!output) return -1;
+    m_sinks.push_back({name, channels, channelMap, properties});
     return std::atoi(output->c_str());
 }
 
-bool PulseServer::SetDefaultSink(const std::string& name) { return Pactl("set-default-sink " + name).has_value(); }
+bool SoundServer::SetDefaultSink(const std::string& name) {
+    // PipeWire's session manager makes a new sink known a moment after it was loaded, and
+    // takes the default a moment after it was set.
+    const auto deadline = Clock::now() + kToolTimeout;
+    do {
+        if (Pactl("set-default-sink " + name)) {
+            const auto now = Pactl("get-default-sink");
+            if (now && Trim(*now) == name) {
+                m_defaultSink = name;
+                return true;
+            }
+        }
+        std::this_thread::sleep_for(milliseconds(20));
+    } while (Clock::now() < deadline);
+    m_lastError = "the default sink did not become " + name + ": " + m_lastError;
+    return false;
+}
 
-bool PulseServer::UnloadModule(int module) { return Pactl("unload-module " + std::to_string(module)).has_value(); }
+bool SoundServer::UnloadModule(int module) { return Pactl("unload-module " + std::to_string(module)).has_value(); }
 
-std::vector<SinkInput> PulseServer::SinkInputs() {
+std::vector<SinkInput> SoundServer::SinkInputs() {
     std::vector<SinkInput> inputs;
     const auto sinks = Pactl("list short sinks");
     const auto listing = Pactl("list sink-inputs");
@@ -250,8 +309,8 @@ std::vector<SinkInput> PulseServer::SinkInputs() {
     return inputs;
 }
 
-std::unique_ptr<MonitorRecording> PulseServer::RecordMonitor(const std::string& sink, int channels, int rate) {
-    const std::string file = m_folder + "/" + sink + ".raw";
+std::unique_ptr<MonitorRecording> SoundServer::RecordMonitor(const std::string& sink, int channels, int rate) {
+    const std::string file = m_folder + "/" + sink + std::to_string(++m_recordings) + ".raw";
     const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) {
         m_lastError = "cannot write " + file;
@@ -260,16 +319,21 @@ std::unique_ptr<MonitorRecording> PulseServer::RecordMonitor(const std::string& 
     ChildOptions options;
     options.environment = ToolEnvironment();
     options.outputFd = fd;
-    const std::string log = m_folder + "/" + sink + ".rec.log";
+    const std::string log = file + ".log";
     const int logFd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     options.errorFd = logFd;
     // A short latency: the recorder writes what it hears at once, so the recording's
-    // first bytes mark when it began.
-    auto recorder = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"parec", "--device=" + sink + ".monitor", "--raw", "--format=s16le",
-                                 "--rate=" + std::to_string(rate), "--channels=" + std::to_string(channels),
-                                 "--latency-msec=20"},
-        options);
+    // first bytes mark when it began. PipeWire's recorder is told to stay on the sink.
+    std::vector<std::string> argv;
+    if (m_kind == ServerKind::PulseAudio) {
+        argv = {"parec", "--device=" + sink + ".monitor", "--raw", "--format=s16le",
+                "--rate=" + std::to_string(rate), "--channels=" + std::to_string(channels), "--latency-msec=20"};
+    } else {
+        argv = {"pw-record", "--target", sink, "-P", "{ stream.capture.sink = true node.dont-reconnect = true }",
+                "--latency", "20ms", "--rate", std::to_string(rate), "--channels", std::to_string(channels),
+                "--format", "s16", "-"};
+    }
+    auto recorder = std::make_unique<ChildProcess>(argv, options);
     close(fd);
     if (logFd >= 0) close(logFd);
     if (!recorder->Started()) {
@@ -288,21 +352,42 @@ std::unique_ptr<MonitorRecording> PulseServer::RecordMonitor(const std::string& 
         }
         if (!recorder->Running() || now > deadline) {
             recorder->Stop(SIGKILL, milliseconds(0));
-            m_lastError = "the recorder of " + sink + ".monitor did not start: " + LastLines(ReadText(log), 3);
+            m_lastError = "the recorder of " + sink + " did not start: " + LastLines(ReadText(log), 3);
             return nullptr;
         }
         std::this_thread::sleep_for(milliseconds(5));
     }
 }
 
-void PulseServer::Freeze() {
+void SoundServer::Freeze() {
     if (m_daemon && !m_frozen) m_daemon->Signal(SIGSTOP);
     m_frozen = true;
 }
 
-void PulseServer::Thaw() {
+void SoundServer::Thaw() {
     if (m_daemon && m_frozen) m_daemon->Signal(SIGCONT);
     m_frozen = false;
+}
+
+bool SoundServer::Restart(std::chrono::milliseconds away) {
+    if (m_daemon) m_daemon->Stop(SIGKILL, milliseconds(0));
+    std::error_code ignored;
+    for (const char* stale : {"/runtime/native", "/runtime/pulse/native", "/runtime/pipewire-0", "/runtime/pipewire-0.lock"})
+        fs::remove(m_folder + stale, ignored);
+    std::this_thread::sleep_for(away);
+    if (std::string failure = StartDaemon(); !failure.empty()) {
+        m_lastError = failure;
+        return false;
+    }
+    if (m_kind == ServerKind::PulseAudio &&
+        (!Pactl("load-module module-null-source source_name=pinned") || !Pactl("set-default-source pinned")))
+        return false;
+    const std::vector<NullSink> sinks = std::move(m_sinks);
+    m_sinks.clear();
+    for (const NullSink& s : sinks) {
+        if (LoadNullSink(s.name, s.channels, s.channelMap, s.properties) < 0) return false;
+    }
+    return m_defaultSink.empty() || SetDefaultSink(m_defaultSink);
 }
 
 }  // namespace sound_testing
