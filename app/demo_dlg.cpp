@@ -18,6 +18,11 @@ constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE;
 constexpr int kPadRegions[] = {24, 25, 26, 27, 28, 31};
 constexpr int kPanelRegions[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23};
 
+void CheckSoundItem(CMenu* menu, SoundRendering rendering) {
+    menu->CheckMenuRadioItem(kSoundChoices[0].command, kSoundChoices[2].command, SoundChoiceOf(rendering).command,
+                             MF_BYCOMMAND);
+}
+
 }  // namespace
 
 CDemoDlg::CDemoDlg()
@@ -45,7 +50,8 @@ CDemoDlg::CDemoDlg()
       m_vLastPos{0, 0, 0},
       m_nInterval(30),
       m_pToolTip(nullptr),
-      m_bErrorBoxOpen(0) {
+      m_bErrorBoxOpen(0),
+      m_eSoundFor(SoundRendering::Automatic) {
     InitializeCriticalSection(&m_csLock);
 }
 
@@ -76,6 +82,7 @@ BOOL CDemoDlg::OnInitDialog() {
             menu->AppendMenu(MF_SEPARATOR);
             menu->AppendMenu(MF_STRING, kAboutCommand, text);
         }
+        AppendSoundChoices(menu);
     }
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
@@ -159,7 +166,27 @@ void CDemoDlg::OnSysCommand(UINT id, LPARAM lParam) {
         about.DoModal();
         return;
     }
+    if (const SoundChoice* choice = SoundChoiceOfCommand(id)) {
+        ChooseSoundRendering(choice->rendering);
+        return;
+    }
     CDialog::OnSysCommand(id, lParam);
+}
+
+void CDemoDlg::AppendSoundChoices(CMenu* menu) {
+    menu->AppendMenu(MF_SEPARATOR);
+    for (const SoundChoice& choice : kSoundChoices) {
+        char text[256] = "";
+        LoadStringA(AfxGetResourceHandle(), choice.textId, text, sizeof text);
+        menu->AppendMenu(MF_STRING, choice.command, text);
+    }
+    CheckSoundItem(menu, m_eSoundFor);
+}
+
+void CDemoDlg::ChooseSoundRendering(SoundRendering rendering) {
+    m_eSoundFor = rendering;
+    SetSoundRendering(rendering);
+    if (CMenu* menu = GetSystemMenu(FALSE)) CheckSoundItem(menu, rendering);
 }
 
 void CDemoDlg::OnPaint() {

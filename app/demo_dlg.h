@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/messages.h"
+#include "app/sound_choice.h"
 #include "audio/vec3.h"
 #include "panels/control_panel.h"
 #include "panels/position_pad.h"
@@ -73,6 +74,10 @@ public:
     // Settings and the auto-demo.
     void LoadSettings();
     void SaveSettings();
+    // The listener's choice from the system menu: the sound follows at once, the menu
+    // moves its check, the settings keep it.
+    void AppendSoundChoices(CMenu* menu);
+    void ChooseSoundRendering(SoundRendering rendering);
     void DemoStep();
     void TellWhyNoDemo(DWORD readError) const;
 
@@ -103,6 +108,7 @@ public:
     CToolTipCtrl* m_pToolTip;
     // The load-error box is open: the auto-demo waits instead of stacking boxes.
     BOOL m_bErrorBoxOpen;
+    SoundRendering m_eSoundFor;
 
 private:
     // StopPlayback with or without settling the source where it is: a player that failed

@@ -13,6 +13,7 @@ constexpr char kKeySource[] = "3DSOUNDDEMO_SOURCE";
 constexpr char kKeySourceName[] = "3DSOUNDDEMO_SOURCENAME";
 constexpr char kKeyPath[] = "3DSOUNDDEMO_PATH";
 constexpr char kKeyEnvironment[] = "3DSOUNDDEMO_ENVIROMENT";
+constexpr char kKeySoundFor[] = "3DSOUNDDEMO_SOUNDFOR";
 constexpr std::size_t kValueSize = 260;
 
 BOOL WriteInt(const char* key, int value, const char* file) {
@@ -38,6 +39,7 @@ void CDemoDlg::SaveSettings() {
     keep(WritePrivateProfileStringA(kSection, kKeySourceName, m_szSource, m_szSettingsPath));
     keep(WriteInt(kKeyPath, m_nPathMode, m_szSettingsPath));
     keep(WriteInt(kKeyEnvironment, m_nEnvironment, m_szSettingsPath));
+    keep(WritePrivateProfileStringA(kSection, kKeySoundFor, SoundChoiceOf(m_eSoundFor).word, m_szSettingsPath));
     if (failure != ERROR_SUCCESS)
         TellUser("the settings could not be saved in %s: %s", ShownPath(m_szSettingsPath).c_str(),
                  ErrorText(failure).c_str());
@@ -50,6 +52,11 @@ void CDemoDlg::LoadSettings() {
     if (source >= 0 && source < kSourceSlots) m_nSource = source;
     m_nPathMode = ReadInt(kKeyPath, m_nPathMode, m_szSettingsPath);
     m_nEnvironment = ReadInt(kKeyEnvironment, m_nEnvironment, m_szSettingsPath);
+
+    char soundFor[kValueSize] = "";
+    GetPrivateProfileStringA(kSection, kKeySoundFor, nullptr, soundFor, sizeof soundFor, m_szSettingsPath);
+    // Before any clip plays, so the first sound is already rendered as chosen.
+    ChooseSoundRendering(SoundRenderingOfWord(soundFor));
 
     char name[kValueSize] = "";
     GetPrivateProfileStringA(kSection, kKeySourceName, nullptr, name, sizeof name, m_szSettingsPath);

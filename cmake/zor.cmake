@@ -1,21 +1,37 @@
 # Small helpers shared by every area's CMakeLists.
 
-# zor_test(<name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>] [TIMEOUT <s>])
-# One GoogleTest binary, registered with CTest as one test.
+# zor_test(<name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>] [TIMEOUT <s>]
+#          [PER_SERVER])
+# One GoogleTest binary, registered with CTest as one test. With PER_SERVER its tests are
+# instantiated for each sound server, and each server's run is a CTest test of its own
+# (<name>_PulseAudio, <name>_PipeWire), so the two run side by side; a skip shows as one.
 function(zor_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "PER_SERVER" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   find_package(GTest REQUIRED)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
-  add_test(NAME ${name} COMMAND ${name})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
-  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
-                       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ALSOFT_DRIVERS=null")
-  if(T_LABELS)
-    set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
+  set(runs ${name})
+  if(T_PER_SERVER)
+    set(runs PulseAudio PipeWire)
   endif()
+  foreach(run ${runs})
+    if(T_PER_SERVER)
+      set(test ${name}_${run})
+      add_test(NAME ${test} COMMAND ${name} --gtest_filter=*/${run})
+      set_tests_properties(${test} PROPERTIES SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
+    else()
+      set(test ${name})
+      add_test(NAME ${test} COMMAND ${name})
+    endif()
+    set_tests_properties(${test} PROPERTIES TIMEOUT ${T_TIMEOUT}
+                         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ALSOFT_DRIVERS=null")
+    if(T_LABELS)
+      set_tests_properties(${test} PROPERTIES LABELS "${T_LABELS}")
+    endif()
+  endforeach()
 endfunction()
 
 # zor_bench(<name> SOURCES <files...> LIBS <targets...>)

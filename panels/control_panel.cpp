@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "res/resource_ids.h"
 #include "skin/skin_layout.h"
 
 namespace {
@@ -17,6 +18,12 @@ struct ToolTipEntry {
 constexpr ToolTipEntry kToolTips[] = {
     {2, 106},  {3, 107},  {4, 108},  {5, 109},  {6, 110},  {11, 111}, {12, 112}, {13, 113},
     {14, 114}, {15, 115}, {16, 124}, {17, 128}, {18, 142}, {19, 147}, {20, 143}, {21, 131},
+};
+
+// The controls the table above leaves without a tip explain themselves too. Custom's text
+// follows the list (UpdateCustomHints); its tool keeps the id it starts with.
+constexpr ToolTipEntry kControlToolTips[] = {
+    {7, IDS_TIP_CUSTOM}, {9, IDS_TIP_ADDFILE}, {10, IDS_TIP_REMOVEFILE}, {22, IDS_TIP_PLAY}, {23, IDS_TIP_STOP},
 };
 
 constexpr int kSourceButtons[] = {2, 3, 4, 5, 6, 7};
@@ -78,13 +85,20 @@ void CControlPanel::CreateCustomList() {
 void CControlPanel::CreateToolTips() {
     m_pToolTip = new CToolTipCtrl;
     m_pToolTip->Create(this, TTS_ALWAYSTIP);
-    for (const ToolTipEntry& tip : kToolTips) {
-        RECT r;
-        if (!GetRegionRect(tip.region, &r)) continue;
-        OffsetRect(&r, -m_xOffset, -m_yOffset);
-        m_pToolTip->AddTool(this, tip.stringId, &r, tip.stringId);
-    }
+    const auto addTools = [this](const auto& table) {
+        for (const ToolTipEntry& tip : table) {
+            RECT r;
+            if (!GetRegionRect(tip.region, &r)) continue;
+            OffsetRect(&r, -m_xOffset, -m_yOffset);
+            m_pToolTip->AddTool(this, tip.stringId, &r, tip.stringId);
+        }
+    };
+    addTools(kToolTips);
+    addTools(kControlToolTips);
+    // The list's own tip is the chosen file's full path.
+    if (CComboBox* list = GetCustomList()) m_pToolTip->AddTool(list, "");
     m_pToolTip->Activate(TRUE);
+    UpdateCustomHints();
 }
 
 void CControlPanel::OnPaint() {
@@ -116,6 +130,9 @@ void CControlPanel::OnLButtonDown(UINT flags, CPoint point) {
 void CControlPanel::OnLButtonUp(UINT flags, CPoint point) {
     // No capture: a press on stop released elsewhere stays drawn pressed until the next
     // release over the button.
+    // Custom without a file to play stops the sound; the tip says at once what to do.
+    if (HitTestRegion(point.x, point.y, kCmdCustomSource) && m_pToolTip && !GetSelectedCustomPath())
+        m_pToolTip->Popup();
     if (HitTestRegion(point.x, point.y, kCmdStop)) {
         SetState(kCmdStop, kStateNormal);
         HDC dc = GetDC(m_hWnd);
@@ -126,7 +143,10 @@ void CControlPanel::OnLButtonUp(UINT flags, CPoint point) {
 }
 
 BOOL CControlPanel::OnCommand(WPARAM wParam, LPARAM lParam) {
-    if (HIWORD(wParam) == CBN_SELCHANGE && LOWORD(wParam) == kIdCustomList) NotifyCustomSource();
+    if (HIWORD(wParam) == CBN_SELCHANGE && LOWORD(wParam) == kIdCustomList) {
+        UpdateCustomHints();
+        NotifyCustomSource();
+    }
     return CWnd::OnCommand(wParam, lParam);
 }
 

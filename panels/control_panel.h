@@ -27,6 +27,9 @@ public:
     void DeleteCustomItem(int index);
     void ClearCustomList();
     BOOL ChooseWaveFile(char* buffer);
+    // The list's tip (the chosen file's full path), its grey hint, and Custom's tip, which
+    // says how to add a file while none is chosen: after every change of the list.
+    void UpdateCustomHints();
     void OnAddCustomFile();
     void OnRemoveCustomFile();
     void LoadCustomList();

@@ -11,6 +11,7 @@
 #include "panels/user_notice.h"
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/profile.h"
+#include "res/resource_ids.h"
 
 namespace {
 
@@ -63,6 +64,12 @@ std::map<int, std::string> ReadStoredItems(int count, const char* file) {
         if (index >= 0 && index < count) items.emplace(index, equals + 1);
     }
     return items;
+}
+
+std::string LoadText(UINT id) {
+    char text[256] = "";
+    LoadStringA(AfxGetResourceHandle(), id, text, sizeof text);
+    return text;
 }
 
 BOOL WriteInt(const char* key, int value, const char* file) {
@@ -141,6 +148,7 @@ void CControlPanel::OnAddCustomFile() {
     char path[MAX_PATH];
     if (!ChooseWaveFile(path)) return;
     list->SetCurSel(AddCustomItem(path));
+    UpdateCustomHints();
     NotifyCustomSource();
 }
 
@@ -151,7 +159,17 @@ void CControlPanel::OnRemoveCustomFile() {
     if (selection < 0) return;
     DeleteCustomItem(selection);
     list->SetCurSel(selection > 0 ? selection - 1 : 0);
+    UpdateCustomHints();
     NotifyCustomSource();
+}
+
+void CControlPanel::UpdateCustomHints() {
+    CComboBox* list = GetCustomList();
+    const char* path = GetSelectedCustomPath();
+    if (list) list->SetCueBanner(LoadText(list->GetCount() == 0 ? IDS_CUE_EMPTYLIST : IDS_CUE_PICKFILE).c_str());
+    if (!m_pToolTip) return;
+    m_pToolTip->UpdateTipText(path ? IDS_TIP_CUSTOM : IDS_TIP_CUSTOM_NOFILE, this, IDS_TIP_CUSTOM);
+    if (list) m_pToolTip->UpdateTipText(path ? ShownPath(path).c_str() : "", list);
 }
 
 void CControlPanel::LoadCustomList() {
@@ -171,6 +189,7 @@ void CControlPanel::LoadCustomList() {
         list->SetCurSel(lastSelect);  // a negative value selects nothing
     else
         list->SetCurSel(0);
+    UpdateCustomHints();
 }
 
 void CControlPanel::SaveCustomList() {

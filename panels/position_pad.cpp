@@ -1,6 +1,7 @@
 #include "panels/position_pad.h"
 
 #include "app/messages.h"
+#include "res/resource_ids.h"
 #include "skin/skin_layout.h"
 
 CPositionPad::CPositionPad()
@@ -14,10 +15,31 @@ CPositionPad::CPositionPad()
       m_ptGrab{0, 0},
       m_rcGrab{0, 0, 0, 0},
       m_nTimer(0),
-      m_dwSpeakerConfig(0) {}
+      m_dwSpeakerConfig(0),
+      m_pToolTip(nullptr) {}
 
 CPositionPad::~CPositionPad() {
     if (m_hWnd) DestroyWindow();
+    delete m_pToolTip;
+}
+
+void CPositionPad::CreateToolTips() {
+    m_pToolTip = new CToolTipCtrl;
+    m_pToolTip->Create(this, TTS_ALWAYSTIP);
+    // The indicator's background spans its image and badge.
+    for (const auto& [region, text] : {std::pair<int, UINT>{skin_region::kExit, IDS_TIP_EXIT},
+                                       std::pair<int, UINT>{skin_region::kIndicatorBackground, IDS_TIP_SPEAKERS}}) {
+        RECT r;
+        if (!GetRegionRect(region, &r)) continue;
+        OffsetRect(&r, -m_xOffset, -m_yOffset);
+        m_pToolTip->AddTool(this, text, &r, text);
+    }
+    m_pToolTip->Activate(TRUE);
+}
+
+BOOL CPositionPad::PreTranslateMessage(MSG* msg) {
+    if (m_pToolTip) m_pToolTip->RelayEvent(msg);
+    return CWnd::PreTranslateMessage(msg);
 }
 
 int CPositionPad::OnCreate(CREATESTRUCTA* cs) {
@@ -39,11 +61,17 @@ int CPositionPad::OnCreate(CREATESTRUCTA* cs) {
 
     PollSpeakerConfig();
     m_nTimer = SetTimer(kTimerId, kSpeakerPollMs, nullptr);
+    CreateToolTips();
     return 0;
 }
 
 void CPositionPad::OnDestroy() {
     CWnd::OnDestroy();
+    if (m_pToolTip) {
+        m_pToolTip->DestroyWindow();
+        delete m_pToolTip;
+        m_pToolTip = nullptr;
+    }
     if (m_nTimer != 0) {
         KillTimer(m_nTimer);
         m_nTimer = 0;

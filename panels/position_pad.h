@@ -40,6 +40,7 @@ public:
     void DragSpriteTo(CPoint point);
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL PreTranslateMessage(MSG* msg) override;
     int OnCreate(CREATESTRUCTA* cs) override;
     void OnDestroy() override;
     void OnPaint() override;
@@ -59,8 +60,12 @@ public:
     RECT m_rcGrab;
     UINT_PTR m_nTimer;
     DWORD m_dwSpeakerConfig;
+    // The tips of the exit button and the speaker indicator; owned.
+    CToolTipCtrl* m_pToolTip;
 
 private:
+    void CreateToolTips();
+
     // Serialises sprite drawing between the UI thread and the update thread: the back
     // buffer, m_rcLastSprite, region 29 and the skin's work surface.
     std::recursive_mutex m_drawLock;

@@ -1,6 +1,7 @@
 #include "res/program_resources.h"
 
 #include "platform/user/resources.h"
+#include "res/color_scheme.h"
 #include "res/embedded.h"
 #include "res/string_table.h"
 
@@ -14,4 +15,5 @@ void RegisterProgramResources() {
     for (std::size_t i = 0; i < n; ++i) RegisterStringResource(strings[i].id, strings[i].text);
     const zor_res::DialogEntry* dialogs = zor_res::Dialogs(&n);
     for (std::size_t i = 0; i < n; ++i) RegisterDialogTemplate(dialogs[i].id, dialogs[i].tmpl);
+    ApplySkinColourScheme();
 }

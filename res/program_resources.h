@@ -1,5 +1,5 @@
 // The executable's own resources: the skin bitmaps, the icon, the string table and the
-// two dialog templates.
+// two dialog templates, and the skin's colour scheme for the native controls.
 #pragma once
 
 #include "res/resource_ids.h"

@@ -18,6 +18,10 @@ constexpr UINT IDS_ABOUTBOX = 101;   // system-menu entry that opens the about b
 constexpr UINT IDS_LOADERROR = 104;  // shown after the path of a clip that cannot be played
 constexpr UINT IDS_FILEMISSING = 105;  // shown after the path of a clip that does not exist
 constexpr UINT IDS_NOAUDIO = 148;    // no audio device at start-up
+// The system menu's choice of how the sound is rendered.
+constexpr UINT IDS_SOUND_AUTOMATIC = 149;
+constexpr UINT IDS_SOUND_HEADPHONES = 150;
+constexpr UINT IDS_SOUND_SPEAKERS = 151;
 
 // Tool tips of the control panel's buttons: the five built-in clips...
 constexpr UINT IDS_TIP_LOOPY = 106;
@@ -38,3 +42,15 @@ constexpr UINT IDS_TIP_HANGAR = 131;
 constexpr UINT IDS_TIP_SEWERPIPE = 142;
 constexpr UINT IDS_TIP_UNDERWATER = 143;
 constexpr UINT IDS_TIP_KTV = 147;
+
+// Tool tips of the other controls, and the custom list's hints.
+constexpr UINT IDS_TIP_CUSTOM = 160;        // Custom, with a file to play
+constexpr UINT IDS_TIP_CUSTOM_NOFILE = 161;  // Custom, with none chosen: says how to add one
+constexpr UINT IDS_TIP_ADDFILE = 162;
+constexpr UINT IDS_TIP_REMOVEFILE = 163;
+constexpr UINT IDS_TIP_PLAY = 164;
+constexpr UINT IDS_TIP_STOP = 165;
+constexpr UINT IDS_TIP_EXIT = 166;
+constexpr UINT IDS_TIP_SPEAKERS = 167;
+constexpr UINT IDS_CUE_EMPTYLIST = 168;     // shown in the empty custom list
+constexpr UINT IDS_CUE_PICKFILE = 169;      // shown in the list while nothing is selected

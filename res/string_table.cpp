@@ -12,6 +12,9 @@ const StringEntry kStrings[] = {
                     "or too large."},
     {IDS_FILEMISSING, "cannot be played: the file is missing."},
     {IDS_NOAUDIO, "No audio device was found. Connect speakers or headphones and start Zor3DPlayer again."},
+    {IDS_SOUND_AUTOMATIC, "Sound for: automatic"},
+    {IDS_SOUND_HEADPHONES, "Headphones (binaural 3D)"},
+    {IDS_SOUND_SPEAKERS, "Speakers"},
     {IDS_TIP_LOOPY, "Loopy music"},
     {IDS_TIP_DRUMS, "Drums"},
     {IDS_TIP_HELICOPTER, "Helicopter"},
@@ -28,6 +31,16 @@ const StringEntry kStrings[] = {
     {IDS_TIP_KTV, "KTV (karaoke room)"},
     {IDS_TIP_UNDERWATER, "Underwater"},
     {IDS_TIP_HANGAR, "Hangar"},
+    {IDS_TIP_CUSTOM, "Custom - plays the WAV file chosen in the list"},
+    {IDS_TIP_CUSTOM_NOFILE, "Custom - no file chosen yet: add a WAV file with +, then pick it in the list"},
+    {IDS_TIP_ADDFILE, "Add a WAV file to the list"},
+    {IDS_TIP_REMOVEFILE, "Remove the chosen file from the list"},
+    {IDS_TIP_PLAY, "Play"},
+    {IDS_TIP_STOP, "Stop"},
+    {IDS_TIP_EXIT, "Exit - your choices are kept for next time"},
+    {IDS_TIP_SPEAKERS, "What the sound device plays on: headphones, two, four or six speakers"},
+    {IDS_CUE_EMPTYLIST, "Add with +"},
+    {IDS_CUE_PICKFILE, "Pick a file"},
 };
 
 constexpr const char* kAboutText =

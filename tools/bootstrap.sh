@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, and nothing when they are all present.
-# With --tests, also the sound servers the tests start privately. They are kept out of a
-# plain build: installing a second sound server on a desktop can take over its sound.
+# With --tests, also the sound servers and the compositor the tests start privately. They
+# are kept out of a plain build: a second sound server on a desktop can take over its sound.
 set -euo pipefail
 
 PACKAGES=(
@@ -13,12 +13,14 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   xvfb xauth
+  qt6-wayland
   desktop-file-utils
 )
 if [ "${1:-}" = "--tests" ]; then
   PACKAGES+=(
     pulseaudio pulseaudio-utils
     pipewire pipewire-pulse pipewire-bin wireplumber dbus
+    weston
   )
 fi
 

@@ -65,12 +65,28 @@ BOOL EqualRect(const RECT* a, const RECT* b);
 BOOL PtInRect(const RECT* r, POINT p);
 BOOL IsRectEmpty(const RECT* r);
 
-// System colours that LR_LOADMAP3DCOLORS maps the three greys to.
-constexpr int COLOR_3DFACE = 15;
+// System colours: the three that LR_LOADMAP3DCOLORS maps its greys to, and those the
+// host's native controls (list boxes, tool tips, message boxes, dialogs) are drawn in.
+constexpr int COLOR_WINDOW = 5;         // list and entry backgrounds
+constexpr int COLOR_WINDOWTEXT = 8;
+constexpr int COLOR_HIGHLIGHT = 13;     // the selected item
+constexpr int COLOR_HIGHLIGHTTEXT = 14;
+constexpr int COLOR_3DFACE = 15;        // dialogs and buttons
+constexpr int COLOR_BTNFACE = COLOR_3DFACE;
 constexpr int COLOR_3DSHADOW = 16;
+constexpr int COLOR_GRAYTEXT = 17;      // disabled text
+constexpr int COLOR_BTNTEXT = 18;
+constexpr int COLOR_3DHIGHLIGHT = 20;
+constexpr int COLOR_3DDKSHADOW = 21;
 constexpr int COLOR_3DLIGHT = 22;
-constexpr int COLOR_WINDOW = 5;
+constexpr int COLOR_INFOTEXT = 23;      // tool tips
+constexpr int COLOR_INFOBK = 24;
+constexpr int COLOR_HOTLIGHT = 26;      // links
 COLORREF GetSysColor(int index);
+// Sets the listed system colours for the whole process (there is no desktop shared with
+// other programs to change) and the colours of their brushes. FALSE, changing nothing,
+// for a bad element or a null array. Meant for start-up, before windows draw.
+BOOL SetSysColors(int count, const int* elements, const COLORREF* values);
 
 // The system colours' brushes: owned by the layer, never deleted.
 struct HBRUSH__ {

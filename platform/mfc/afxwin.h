@@ -28,6 +28,7 @@ class CMenu {
 public:
     HMENU m_hMenu = nullptr;
     BOOL AppendMenu(UINT flags, UINT_PTR id = 0, LPCSTR text = nullptr);
+    BOOL CheckMenuRadioItem(UINT first, UINT last, UINT check, UINT flags);
 };
 
 class CWnd {
@@ -146,6 +147,7 @@ public:
     int SetItemDataPtr(int index, void* data);
     int SetDroppedWidth(UINT width);
     int GetLBText(int index, LPSTR buffer) const;
+    BOOL SetCueBanner(LPCSTR text);
 };
 
 class CToolTipCtrl : public CWnd {
@@ -156,6 +158,11 @@ public:
     BOOL AddTool(CWnd* wnd, LPCSTR text, LPCRECT rect = nullptr, UINT_PTR toolId = 0);
     void Activate(BOOL activate);
     void RelayEvent(MSG* msg);
+    // The tool of wnd with toolId (0: the tool that is wnd's whole window) gets new text.
+    void UpdateTipText(LPCSTR text, CWnd* wnd, UINT_PTR toolId = 0);
+    void UpdateTipText(UINT textId, CWnd* wnd, UINT_PTR toolId = 0);
+    // Shows the tip of the tool under the pointer at once.
+    void Popup();
 };
 
 class CPaintDC {

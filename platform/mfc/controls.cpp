@@ -29,6 +29,9 @@ int CComboBox::GetLBText(int index, LPSTR buffer) const {
     return static_cast<int>(::SendMessageA(m_hWnd, CB_GETLBTEXT, static_cast<WPARAM>(static_cast<std::intptr_t>(index)),
                                            reinterpret_cast<LPARAM>(buffer)));
 }
+BOOL CComboBox::SetCueBanner(LPCSTR text) {
+    return static_cast<BOOL>(SendMessage(CB_SETCUEBANNER, 0, reinterpret_cast<LPARAM>(text)));
+}
 
 BOOL CToolTipCtrl::Create(CWnd* parent, DWORD style) {
     if (m_hWnd) return FALSE;
@@ -72,6 +75,19 @@ BOOL CToolTipCtrl::AddTool(CWnd* wnd, LPCSTR text, LPCRECT rect, UINT_PTR toolId
 void CToolTipCtrl::Activate(BOOL activate) { SendMessage(TTM_ACTIVATE, activate, 0); }
 
 void CToolTipCtrl::RelayEvent(MSG* msg) { SendMessage(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg)); }
+
+void CToolTipCtrl::UpdateTipText(LPCSTR text, CWnd* wnd, UINT_PTR toolId) {
+    if (!wnd || !m_hWnd) return;
+    TOOLINFOA info = ToolInfo(wnd, const_cast<LPSTR>(text), nullptr, 0);
+    if (toolId != 0) info.uId = toolId;
+    SendMessage(TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void CToolTipCtrl::UpdateTipText(UINT textId, CWnd* wnd, UINT_PTR toolId) {
+    UpdateTipText(MAKEINTRESOURCEA(textId), wnd, toolId);
+}
+
+void CToolTipCtrl::Popup() { SendMessage(TTM_POPUP, 0, 0); }
 
 CPaintDC::CPaintDC(CWnd* wnd) : m_hDC(nullptr), m_ps{}, m_hWnd(wnd ? wnd->m_hWnd : nullptr) {
     m_hDC = BeginPaint(m_hWnd, &m_ps);

@@ -225,3 +225,6 @@ void CWnd::OnSysCommand(UINT, LPARAM) { Default(); }
 HCURSOR CWnd::OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(Default()); }
 
 BOOL CMenu::AppendMenu(UINT flags, UINT_PTR id, LPCSTR text) { return ::AppendMenuA(m_hMenu, flags, id, text); }
+BOOL CMenu::CheckMenuRadioItem(UINT first, UINT last, UINT check, UINT flags) {
+    return ::CheckMenuRadioItem(m_hMenu, first, last, check, flags);
+}

@@ -100,6 +100,10 @@ LRESULT Handle(Window* w, UINT message, WPARAM wParam, LPARAM lParam, bool* chan
             *changed = true;
             return std::max<LRESULT>(m.droppedWidth, w->rect.right - w->rect.left);
         case CB_GETDROPPEDWIDTH: return std::max<LRESULT>(m.droppedWidth, w->rect.right - w->rect.left);
+        case CB_SETCUEBANNER:
+            m.cueBanner = text();
+            *changed = true;
+            return 1;
         case WM_SETFONT:
             w->font = reinterpret_cast<HFONT>(wParam);
             *changed = true;
@@ -132,7 +136,7 @@ LRESULT ComboBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 namespace user_host {
 
 ComboState GetComboState(HWND combo) {
-    ComboState state{RECT{0, 0, 0, 0}, 0, 0, -1, {}, "", kDefaultPointSize, false};
+    ComboState state{RECT{0, 0, 0, 0}, 0, 0, -1, {}, "", kDefaultPointSize, false, ""};
     std::lock_guard<std::mutex> lock(S().mutex);
     Window* w = Find(combo);
     if (!w || !w->combo) return state;
@@ -142,6 +146,7 @@ ComboState GetComboState(HWND combo) {
     state.droppedWidth = std::max<int>(w->combo->droppedWidth, w->rect.right - w->rect.left);
     state.selection = w->combo->selection;
     state.items = w->combo->items;
+    state.cueBanner = w->combo->cueBanner;
     if (w->font) GetFontInfo(w->font, &state.fontFace, &state.fontPointSize);
     bool visible = true;
     for (Window* p = w; p; p = (p->style & WS_CHILD) ? Find(p->parent) : nullptr)

@@ -36,6 +36,10 @@ struct MenuItem {
     UINT_PTR id;      // WM_SYSCOMMAND's wParam when chosen
     std::string text;
     bool separator;
+    bool checked = false;
+    bool radioCheck = false;  // the check shows as a bullet
+    // Items a CheckMenuRadioItem call spans share a number: one choice among them. 0: none.
+    int radioGroup = 0;
 };
 
 struct ComboItem {
@@ -53,6 +57,7 @@ struct ComboState {
     std::string fontFace;
     int fontPointSize;
     bool visible;
+    std::string cueBanner;  // shown while nothing is selected
 };
 
 struct IconImage {

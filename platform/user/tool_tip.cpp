@@ -40,6 +40,26 @@ int ToolAt(const ToolTipModel& m, HWND window, POINT p) {
     return -1;
 }
 
+int FindTool(const ToolTipModel& m, HWND window, UINT_PTR id) {
+    for (std::size_t i = 0; i < m.tools.size(); ++i)
+        if (m.tools[i].window == window && m.tools[i].id == id) return static_cast<int>(i);
+    return -1;
+}
+
+// Marks the hovered tool's tip shown and says where and what; false when it has no
+// window to show on. Lock held.
+bool ShowHovered(ToolTipModel& m, HWND* on, POINT* at, std::string* text) {
+    if (m.hovered < 0 || m.hovered >= static_cast<int>(m.tools.size())) return false;
+    Window* top = TopOf(Find(m.tools[static_cast<std::size_t>(m.hovered)].window));
+    if (!top) return false;
+    m.showing = true;
+    m.shownOn = top->handle;
+    *on = top->handle;
+    *at = m.lastPoint;
+    *text = m.tools[static_cast<std::size_t>(m.hovered)].text;
+    return true;
+}
+
 struct Effects {
     bool hide = false;
     HWND hideOn = nullptr;
@@ -101,7 +121,8 @@ LRESULT ToolTipProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     POINT showAt{0, 0};
     std::string showText;
     std::string newText;  // read before taking the lock: the string table has its own
-    if (message == TTM_ADDTOOLA && lParam) newText = ToolText(*reinterpret_cast<const TOOLINFOA*>(lParam));
+    if ((message == TTM_ADDTOOLA || message == TTM_UPDATETIPTEXTA) && lParam)
+        newText = ToolText(*reinterpret_cast<const TOOLINFOA*>(lParam));
     {
         std::lock_guard<std::mutex> lock(S().mutex);
         Window* w = Find(window);
@@ -133,6 +154,24 @@ LRESULT ToolTipProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
                 }
                 break;
             }
+            case TTM_UPDATETIPTEXTA: {
+                auto* info = reinterpret_cast<const TOOLINFOA*>(lParam);
+                if (!info) return 0;
+                const int at = FindTool(m, info->hwnd, info->uId);
+                if (at < 0) break;
+                m.tools[static_cast<std::size_t>(at)].text = newText;
+                // A tip on show follows its text, as the user reads it.
+                if (m.showing && at == m.hovered) ShowHovered(m, &showOn, &showAt, &showText);
+                break;
+            }
+            case TTM_POPUP:
+                // Now, not after the pointer rests: the program has something to say.
+                if (!m.active || m.hovered < 0) break;
+                Hide(m, fx);
+                fx.stopTimer = true;
+                m.suppressed = false;
+                ShowHovered(m, &showOn, &showAt, &showText);
+                break;
             case TTM_GETTOOLCOUNT: return static_cast<LRESULT>(m.tools.size());
             case TTM_ACTIVATE:
                 m.active = wParam != 0;
@@ -149,25 +188,14 @@ LRESULT ToolTipProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             case WM_TIMER:
                 if (wParam != kRestTimer) break;
                 fx.stopTimer = true;
-                if (m.active && !m.suppressed && m.hovered >= 0 && m.hovered < static_cast<int>(m.tools.size()) &&
-                    !m.showing) {
-                    Window* toolWindow = Find(m.tools[m.hovered].window);
-                    Window* top = TopOf(toolWindow);
-                    if (top) {
-                        m.showing = true;
-                        m.shownOn = top->handle;
-                        showOn = top->handle;
-                        showAt = m.lastPoint;
-                        showText = m.tools[m.hovered].text;
-                    }
-                }
+                if (m.active && !m.suppressed && !m.showing) ShowHovered(m, &showOn, &showAt, &showText);
                 break;
             default:
                 break;
         }
     }
     if (message != TTM_ADDTOOLA && message != TTM_DELTOOLA && message != TTM_GETTOOLCOUNT && message != TTM_ACTIVATE &&
-        message != TTM_RELAYEVENT && message != WM_TIMER)
+        message != TTM_RELAYEVENT && message != TTM_UPDATETIPTEXTA && message != TTM_POPUP && message != WM_TIMER)
         return DefWindowProcA(window, message, wParam, lParam);
     Apply(window, fx);
     if (showOn)

@@ -28,6 +28,7 @@ struct ComboModel {
     std::vector<user_host::ComboItem> items;
     int selection = -1;
     int droppedWidth = 0;
+    std::string cueBanner;
 };
 
 struct Tool {

@@ -78,6 +78,11 @@ constexpr UINT SC_CLOSE = 0xF060;
 constexpr UINT SC_KEYMENU = 0xF100;
 constexpr UINT MF_STRING = 0x00000000;
 constexpr UINT MF_SEPARATOR = 0x00000800;
+constexpr UINT MF_UNCHECKED = 0x00000000;
+constexpr UINT MF_CHECKED = 0x00000008;
+constexpr UINT MF_BYCOMMAND = 0x00000000;
+constexpr UINT MF_BYPOSITION = 0x00000400;
+constexpr UINT MFT_RADIOCHECK = 0x00000200;  // the check mark is a bullet
 
 constexpr UINT ICON_SMALL = 0;
 constexpr UINT ICON_BIG = 1;
@@ -284,6 +289,10 @@ BOOL GetOpenFileNameA(OPENFILENAMEA* ofn);
 // whatever the program appended; a choice arrives as WM_SYSCOMMAND.
 HMENU GetSystemMenu(HWND window, BOOL revert);
 BOOL AppendMenuA(HMENU menu, UINT flags, UINT_PTR id, LPCSTR text);
+// Checks one item of the group first..last (command ids with MF_BYCOMMAND, positions with
+// MF_BYPOSITION) with a bullet and clears the check and the bullet of the group's other
+// items. FALSE, and nothing changes, when an item is missing or check lies outside the group.
+BOOL CheckMenuRadioItem(HMENU menu, UINT first, UINT last, UINT check, UINT flags);
 
 // Resources built into the executable (see resources.h for their registration).
 constexpr UINT IMAGE_BITMAP = 0;
@@ -316,6 +325,8 @@ constexpr UINT CB_GETITEMDATA = 0x0150;
 constexpr UINT CB_SETITEMDATA = 0x0151;
 constexpr UINT CB_GETDROPPEDWIDTH = 0x015F;
 constexpr UINT CB_SETDROPPEDWIDTH = 0x0160;
+// The grey hint a list shows while nothing is selected; lParam is the layer's 8-bit text.
+constexpr UINT CB_SETCUEBANNER = 0x1703;
 constexpr LRESULT CB_ERR = -1;
 constexpr WORD CBN_SELCHANGE = 1;
 
@@ -325,7 +336,9 @@ constexpr UINT TTM_ACTIVATE = WM_USER + 1;
 constexpr UINT TTM_ADDTOOLA = WM_USER + 4;
 constexpr UINT TTM_DELTOOLA = WM_USER + 5;
 constexpr UINT TTM_RELAYEVENT = WM_USER + 7;
+constexpr UINT TTM_UPDATETIPTEXTA = WM_USER + 12;  // lParam: TOOLINFOA naming the tool and its new text
 constexpr UINT TTM_GETTOOLCOUNT = WM_USER + 13;
+constexpr UINT TTM_POPUP = WM_USER + 34;  // shows the tip of the tool under the pointer now
 constexpr UINT TTF_IDISHWND = 0x0001;
 constexpr UINT TTF_SUBCLASS = 0x0010;
 struct TOOLINFOA {

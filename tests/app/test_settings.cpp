@@ -12,7 +12,7 @@ namespace {
 
 std::string SlotPath(const char* file) { return app_test::ProgramDir() + "\\MUSIC\\" + file; }
 
-TEST(Settings, FreshRunWritesAllFourKeys) {
+TEST(Settings, FreshRunWritesAllKeys) {
     DialogWorld world;
     world.Open();
     app_test::Pump(10);
@@ -21,6 +21,7 @@ TEST(Settings, FreshRunWritesAllFourKeys) {
     EXPECT_EQ(world.IniValue("3DSOUNDDEMO_SOURCENAME"), SlotPath("3D_Loopy.wav"));
     EXPECT_EQ(world.IniValue("3DSOUNDDEMO_PATH"), "0");
     EXPECT_EQ(world.IniValue("3DSOUNDDEMO_ENVIROMENT"), "-1");
+    EXPECT_EQ(world.IniValue("3DSOUNDDEMO_SOUNDFOR"), "automatic");
 }
 
 TEST(Settings, RoundTrip) {
@@ -81,6 +82,22 @@ TEST(Settings, UnusableSourcesFallBackToTheFirstClip) {
     world.WriteSettings("3DSOUNDDEMO_SOURCE=5\n3DSOUNDDEMO_SOURCENAME=" + tooLong + "\n");
     world.Open();
     EXPECT_EQ(world.dlg->m_nSource, 0) << "a stored name too long for the buffer counts as none";
+}
+
+TEST(Settings, SoundChoiceKeepsItsPlaceAndAnyOtherValueIsAutomatic) {
+    for (const char* body : {"", "3DSOUNDDEMO_SOUNDFOR=loud\n", "3DSOUNDDEMO_SOUNDFOR=2\n"}) {
+        SetSoundRendering(SoundRendering::Speakers);
+        DialogWorld world;
+        world.WriteSettings(body);
+        world.Open();
+        EXPECT_EQ(GetSoundRendering(), SoundRendering::Automatic) << body;
+    }
+    DialogWorld world;
+    world.WriteSettings("3DSOUNDDEMO_SOUNDFOR= Headphones\nMINE=1\n");
+    world.Open();
+    EXPECT_EQ(GetSoundRendering(), SoundRendering::Headphones);
+    world.Close();
+    EXPECT_EQ(app_test::ReadFile(world.SettingsNative()).find("[ZOR3DPLAYER]\n3DSOUNDDEMO_SOUNDFOR=headphones\nMINE=1\n"), 0u);
 }
 
 TEST(Settings, StoredPathModesBeyondTheButtonsPlayAsStored) {

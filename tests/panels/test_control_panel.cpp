@@ -95,6 +95,10 @@ TEST_F(PanelTest, BackgroundPostsNothingAndCustomWithoutSelectionPostsZero) {
     ASSERT_EQ(world.Commands().size(), 1u);
     EXPECT_EQ(world.Commands()[0].wParam, 7u);
     EXPECT_EQ(world.Commands()[0].lParam, 0);
+    // Nothing to play: Custom's tip says at once how to add a file, and so does the list.
+    ASSERT_EQ(world.host.toolTips.size(), 1u);
+    EXPECT_NE(world.host.toolTips[0].find('+'), std::string::npos) << world.host.toolTips[0];
+    EXPECT_NE(user_host::GetComboState(List()->m_hWnd).cueBanner.find('+'), std::string::npos);
 }
 
 TEST_F(PanelTest, StopLooksPressedUntilReleasedOverIt) {
@@ -202,6 +206,12 @@ TEST_F(PanelTest, SelectionChangeReportsTheItem) {
     ASSERT_FALSE(world.Commands().empty());
     EXPECT_EQ(world.Commands().back().wParam, 7u);
     EXPECT_STREQ(reinterpret_cast<const char*>(world.Commands().back().lParam), "\\x\\b.wav");
+    // Resting on the list shows the chosen file's full path, as the desktop writes it.
+    const POINT list = world.CentreOf(8);
+    world.Move(list.x, list.y);
+    app_test::Pump(700);
+    ASSERT_FALSE(world.host.toolTips.empty());
+    EXPECT_EQ(world.host.toolTips.back(), "/x/b.wav");
 }
 
 TEST_F(PanelTest, LoadingSkipsBadEntriesAndClampsTheSelection) {

@@ -1,6 +1,6 @@
 // The artwork reads as the skin uses it: an exact sprite mask, clearly lit selected
 // buttons, a listener in the middle of the room, no ghost edges around the buttons, and a
-// distinct picture per speaker configuration.
+// distinct picture per speaker configuration that keeps the pad's frame whole.
 #include "res/embedded.h"
 #include "res/resource_ids.h"
 #include "tests/res/bmp_image.h"
@@ -170,6 +170,13 @@ TEST(SpeakerIndicator, EachConfigurationHasItsOwnPicture) {
     }
     // The badge is a picture on the band too.
     EXPECT_GT(MeanDifference(sheet, 332, 212, sheet, 117, 32, 54, 19), 8.0);
+    // The band and the room view reach the pad's edges (screen columns 305 and 615): the
+    // pad's frame runs on through them, and through region 25's copy of the band.
+    const Rgb frame = sheet.At(4 + 310, 5 + 20);
+    for (int y = 30; y < 53 + 313; ++y) {
+        EXPECT_EQ(sheet.At(4 + 615 - 305, y), frame) << "the right frame is cut at row " << y;
+        EXPECT_EQ(sheet.At(y < 53 ? 117 + 615 - 423 : 4, y), frame) << "region 25 or the room cuts it at row " << y;
+    }
 }
 
 }  // namespace

@@ -107,10 +107,6 @@ std::size_t MonitorRecording::FrameAt(Clock::time_point t) const {
     return static_cast<std::size_t>(std::chrono::duration<double>(t - m_begin).count() * m_rate);
 }
 
-Clock::time_point MonitorRecording::TimeOf(std::size_t frame) const {
-    return m_begin + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(double(frame) / m_rate));
-}
-
 const std::vector<std::int16_t>& MonitorRecording::Finish() {
     if (!m_recorder) return m_frames;
     StopRecorder();
@@ -141,16 +137,13 @@ std::string SoundServer::Socket() const {
 }
 
 std::string SoundServer::Start() {
-    const std::vector<std::pair<const char*, const char*>> tools =
-        m_kind == ServerKind::PulseAudio
-            ? std::vector<std::pair<const char*, const char*>>{{"pulseaudio", "pulseaudio"}, {"pactl", "pulseaudio-utils"},
-                                                               {"parec", "pulseaudio-utils"}}
-            : std::vector<std::pair<const char*, const char*>>{{"pipewire", "pipewire-bin"}, {"pw-record", "pipewire-bin"},
-                                                               {"wireplumber", "wireplumber"}, {"pipewire-pulse", "pipewire-pulse"},
-                                                               {"dbus-run-session", "dbus"}, {"pactl", "pulseaudio-utils"}};
-    for (const auto& [tool, package] : tools) {
+    const char* const tools[] = {"pactl", m_kind == ServerKind::PulseAudio ? "pulseaudio" : "pipewire",
+                                 m_kind == ServerKind::PulseAudio ? "parec" : "pw-record", "wireplumber",
+                                 "pipewire-pulse", "dbus-run-session"};
+    for (const char* tool : m_kind == ServerKind::PulseAudio ? std::vector<const char*>(tools, tools + 3)
+                                                              : std::vector<const char*>(tools, tools + 6)) {
         if (test_support::FindOnPath(tool).empty())
-            return std::string(tool) + " is not installed (Debian package " + package + ")";
+            return std::string(tool) + " is not installed (tools/bootstrap.sh --tests installs it)";
     }
     m_folder = MakeFolder();
     if (m_folder.empty()) return std::string("no temporary folder: ") + std::strerror(errno);

@@ -46,8 +46,6 @@ public:
     Clock::time_point Begin() const { return m_begin; }
     // The frame heard at a moment (clamped to the recording's start).
     std::size_t FrameAt(Clock::time_point t) const;
-    // The moment a frame was heard.
-    Clock::time_point TimeOf(std::size_t frame) const;
     // Ends the recording; the frames, interleaved.
     const std::vector<std::int16_t>& Finish();
 

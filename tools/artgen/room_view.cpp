@@ -57,13 +57,6 @@ void DrawRoomView(QPainter& p, const QRect& room) {
     // Walls.
     p.setPen(QPen(kWall, 2.0));
     p.drawRoundedRect(walls, 6, 6);
-    // Where the listener faces.
-    p.setFont(Font(9, true));
-    p.setPen(kMuted);
-    p.drawText(QRectF(walls.left(), walls.top() + 4, walls.width(), 12), Qt::AlignHCenter | Qt::AlignTop,
-               QStringLiteral("FRONT"));
-    p.drawText(QRectF(walls.left(), walls.bottom() - 16, walls.width(), 12), Qt::AlignHCenter | Qt::AlignBottom,
-               QStringLiteral("BACK"));
     // A soft glow under the listener, then the head.
     QRadialGradient glow(c, 26);
     glow.setColorAt(0, QColor(56, 189, 248, 70));

@@ -17,6 +17,31 @@ namespace {
 
 using namespace theme;
 
+// The indicator strip and the room view run to the pad's edges, where the pad's frame
+// line is: they carry that line themselves, or drawing them would cut it. The strip does
+// so in both copies the skin shows, the pad background's own and region 25's, which
+// starts five pixels further right in the sheet than the background shows it.
+void KeepFrameLines(QPainter& p, const QRectF& pad) {
+    const int left = static_cast<int>(pad.left());
+    const int right = static_cast<int>(pad.right()) - 1;
+    const int stripTop = kIndicatorStrip.top();
+    const int roomBottom = kRoomSource.top() + kRoomDest.height();
+    p.fillRect(QRect(right, stripTop, 1, roomBottom - stripTop), kFrame);
+    p.fillRect(QRect(left, kRoomSource.top(), 1, kRoomDest.height()), kFrame);
+    const int frameInStrip = kIndicatorStrip.left() + (kPadDest.right() - kIndicatorDest.left());
+    p.fillRect(QRect(frameInStrip, stripTop, 1, kIndicatorStrip.height()), kFrame);
+}
+
+// Which way the listener faces, outside the room view: the sprite goes everywhere in
+// it (Fly-by runs along the front and back walls), so a label in there would be hidden.
+void DrawRoomLabels(QPainter& p) {
+    const double centre = kRoomSource.left() + kRoomDest.width() / 2.0;
+    p.setFont(Font(9, true));
+    p.setPen(kMuted);
+    p.drawText(QRectF(centre - 30, 8, 60, 20), Qt::AlignCenter, QStringLiteral("\u25B2 FRONT"));
+    p.drawText(QRectF(centre - 30, kRoomSource.bottom() + 2, 60, 27), Qt::AlignCenter, QStringLiteral("BACK \u25BC"));
+}
+
 void DrawPadBackground(QPainter& p) {
     const QRectF pad(kPadSource.topLeft(), kPadDest.size());
     p.setPen(QPen(kFrame, 1.0));
@@ -30,10 +55,11 @@ void DrawPadBackground(QPainter& p) {
     p.drawText(QRectF(16, 30, 96, 23), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Speakers"));
     DrawIndicatorBand(p, kIndicatorStrip);
     DrawRoomView(p, QRect(kRoomSource.topLeft(), kRoomDest.size()));
+    KeepFrameLines(p, pad);
+    DrawRoomLabels(p);
     p.setFont(Font(10));
     p.setPen(kMuted);
-    p.drawText(QRectF(16, 368, 210, 26), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Drag the source in Manual mode"));
+    p.drawText(QRectF(16, 368, 120, 26), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Manual: drag the source"));
 }
 
 void DrawExit(QPainter& p) {

@@ -1,4 +1,4 @@
-// The skin's colours and fonts: a dark slate theme with a sky-blue accent.
+// The skin's colours and fonts.
 #pragma once
 
 #include <QColor>
@@ -6,32 +6,34 @@
 
 #include <vector>
 
+#include "res/skin_colors.h"
+
 namespace artgen::theme {
 
-// Surfaces, darkest first.
-inline const QColor kWindow(15, 19, 27);
-inline const QColor kFrame(44, 54, 72);
-inline const QColor kPanel(24, 30, 41);
-inline const QColor kFace(36, 44, 59);
-inline const QColor kFaceTop(44, 53, 70);
-inline const QColor kEdge(55, 67, 88);
-inline const QColor kField(13, 17, 24);
-inline const QColor kFloor(17, 23, 33);
-inline const QColor kGrid(28, 37, 52);
-inline const QColor kWall(63, 78, 102);
-inline const QColor kStrip(31, 39, 53);
+inline QColor ToColor(skin_colors::Rgb c) { return QColor(c.r, c.g, c.b); }
 
-// Ink.
-inline const QColor kInk(200, 212, 228);
-inline const QColor kMuted(122, 140, 166);
-inline const QColor kAccent(56, 189, 248);
-inline const QColor kAccentDeep(10, 56, 84);
-inline const QColor kLit(236, 248, 255);
-inline const QColor kGo(74, 222, 128);
-inline const QColor kHalt(248, 113, 113);
-inline const QColor kGlow(255, 176, 32);
-inline const QColor kGlowHot(255, 244, 200);
-inline const QColor kSkin(232, 214, 196);
+// Surfaces and ink: the skin's palette, shared with the native controls.
+inline const QColor kWindow = ToColor(skin_colors::kWindow);
+inline const QColor kFrame = ToColor(skin_colors::kFrame);
+inline const QColor kPanel = ToColor(skin_colors::kPanel);
+inline const QColor kFace = ToColor(skin_colors::kFace);
+inline const QColor kFaceTop = ToColor(skin_colors::kFaceTop);
+inline const QColor kEdge = ToColor(skin_colors::kEdge);
+inline const QColor kField = ToColor(skin_colors::kField);
+inline const QColor kFloor = ToColor(skin_colors::kFloor);
+inline const QColor kGrid = ToColor(skin_colors::kGrid);
+inline const QColor kWall = ToColor(skin_colors::kWall);
+inline const QColor kStrip = ToColor(skin_colors::kStrip);
+inline const QColor kInk = ToColor(skin_colors::kInk);
+inline const QColor kMuted = ToColor(skin_colors::kMuted);
+inline const QColor kAccent = ToColor(skin_colors::kAccent);
+inline const QColor kAccentDeep = ToColor(skin_colors::kAccentDeep);
+inline const QColor kLit = ToColor(skin_colors::kLit);
+inline const QColor kGo = ToColor(skin_colors::kGo);
+inline const QColor kHalt = ToColor(skin_colors::kHalt);
+inline const QColor kGlow = ToColor(skin_colors::kGlow);
+inline const QColor kGlowHot = ToColor(skin_colors::kGlowHot);
+inline const QColor kSkin = ToColor(skin_colors::kSkin);
 
 // Every surface and every ink that meets a surface; the palette holds ramps between them.
 std::vector<QColor> Surfaces();

@@ -3,12 +3,14 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QSignalBlocker>
+#include <QStyle>
 
 namespace qt_host {
 namespace {
 
 constexpr const char* kHandleProperty = "zorCombo";
 constexpr int kVisibleRows = 10;
+constexpr int kPopupMargin = 8;  // room the popup's own frame takes around the view
 
 bool SameItems(const QComboBox& box, const std::vector<user_host::ComboItem>& items) {
     if (box.count() != static_cast<int>(items.size())) return false;
@@ -49,6 +51,9 @@ NativeCombo::NativeCombo(HWND combo, QWidget* parent, std::function<void()> onIn
     setEditable(false);
     setMaxVisibleItems(kVisibleRows);
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    // Pointer moves over the box go on to the window and so to the layer, where tool tips
+    // follow them; the box itself does nothing with a move.
+    setMouseTracking(true);
     // Only the user's choice goes back: activated is not emitted for changes we make.
     QObject::connect(this, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
         // A list that was open before the input was taken away chooses nothing.
@@ -92,10 +97,22 @@ void NativeCombo::Apply(const user_host::ComboState& state) {
         if (state.fontPointSize > 0) f.setPointSize(state.fontPointSize);
         if (f != font()) setFont(f);
     }
+    const QString cue = QString::fromLocal8Bit(state.cueBanner.c_str());
+    if (placeholderText() != cue) setPlaceholderText(cue);
     const QRect closed = ClosedComboRect(state);
     if (geometry() != closed) setGeometry(closed);
-    view()->setMinimumWidth(std::max(state.droppedWidth, closed.width()));
+    view()->setMinimumWidth(std::max({state.droppedWidth, closed.width(), WidestItem()}));
     setVisible(state.visible);
+}
+
+int NativeCombo::WidestItem() const {
+    // Every name whole: the popup is as wide as the longest one, with the view's frame
+    // and, when the list scrolls, its scroll bar beside it.
+    int widest = 0;
+    for (int i = 0; i < count(); ++i) widest = std::max(widest, view()->sizeHintForIndex(model()->index(i, 0)).width());
+    if (widest == 0) return 0;
+    const int scrollBar = count() > maxVisibleItems() ? style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view()) : 0;
+    return widest + 2 * view()->frameWidth() + scrollBar + kPopupMargin;
 }
 
 void NativeCombo::Dispose() {

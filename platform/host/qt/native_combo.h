@@ -25,6 +25,8 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    int WidestItem() const;
+
     HWND combo_;
     std::function<void()> onInput_;
     int inSignal_ = 0;

@@ -1,10 +1,14 @@
 #include "platform/host/qt/native_dialogs.h"
 
+#include <QAbstractItemView>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include "platform/host/qt/system_palette.h"
 
 namespace qt_host {
 namespace {
@@ -30,6 +34,14 @@ QMessageBox::Icon IconOf(UINT type) {
 // application, as the platform's task-modal boxes do.
 void SetModality(QWidget* dialog, QWidget* owner) {
     dialog->setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
+}
+
+// The dialog's frame wears the program's colours; the folders, files and the name being
+// typed keep the desktop's, as the user's own content rather than the program's.
+void KeepDesktopLookInside(QWidget* dialog) {
+    const QPalette desktop = DesktopPalette();
+    for (QAbstractItemView* view : dialog->findChildren<QAbstractItemView*>()) view->setPalette(desktop);
+    for (QLineEdit* edit : dialog->findChildren<QLineEdit*>()) edit->setPalette(desktop);
 }
 
 }  // namespace
@@ -82,6 +94,7 @@ void ShowOpenFile(QWidget* owner, const user_host::OpenFileRequest& request,
         if (done) done(true, std::string(path.constData(), static_cast<std::size_t>(path.size())));
     });
     dialog->show();
+    KeepDesktopLookInside(dialog);  // its widgets exist once it is shown
 }
 
 QStringList NameFilters(const std::vector<std::pair<std::string, std::string>>& filters) {

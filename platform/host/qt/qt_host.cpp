@@ -6,12 +6,14 @@
 #include <QPointer>
 #include <QScreen>
 #include <QToolTip>
+#include <QWindow>
 
 #include "platform/host/qt/event_waiter.h"
 #include "platform/host/qt/headless_box.h"
 #include "platform/host/qt/native_combo.h"
 #include "platform/host/qt/native_dialogs.h"
 #include "platform/host/qt/surface_presenter.h"
+#include "platform/host/qt/system_palette.h"
 #include "platform/host/qt/top_level_widget.h"
 
 namespace qt_host {
@@ -34,6 +36,7 @@ public:
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             user_host::SetScreenSize(screen->size().width(), screen->size().height());
         }
+        ApplySystemPalette();
         waiter_ = std::make_unique<EventWaiter>();
         presenter_ = std::make_unique<SurfacePresenter>([this](HWND top) -> QWidget* {
             auto it = windows_.find(top);
@@ -50,13 +53,19 @@ public:
 
     void TopLevelShown(HWND top) override {
         const bool first = windows_.find(top) == windows_.end();
+        ApplySystemPalette();  // the program may have chosen its colours since
         TopLevelWidget* widget = WidgetFor(top);
         widget->SyncFromLayer();
         // An owned window (the about box) opens over the middle of its owner, as a
         // desktop user expects of a dialog, not wherever the screen starts.
         if (first) {
-            if (QWidget* owner = OwnerWidget(GetParent(top)); owner && owner != widget && owner->isVisible())
+            if (QWidget* owner = OwnerWidget(GetParent(top)); owner && owner != widget && owner->isVisible()) {
                 widget->move(owner->frameGeometry().center() - widget->rect().center());
+                // Where a window cannot place itself (Wayland) the compositor places it by
+                // its parent window, and keeps it above that.
+                widget->winId();
+                if (QWindow* window = widget->windowHandle()) window->setTransientParent(owner->windowHandle());
+            }
         }
         widget->show();
         widget->raise();

@@ -4,6 +4,24 @@
 #include <QPaintEvent>
 
 namespace qt_host {
+namespace {
+
+constexpr std::uint32_t kOpaque = 0xFF000000u;
+
+// Copies part of a layer surface (stride pixels a row) into out, every pixel opaque;
+// out is reused when it already has the part's size.
+void OpaqueCopy(const std::uint32_t* pixels, int stride, const QRect& part, QImage* out) {
+    if (out->size() != part.size() || out->format() != QImage::Format_RGB32)
+        *out = QImage(part.size(), QImage::Format_RGB32);
+    for (int y = 0; y < part.height(); ++y) {
+        const std::uint32_t* from = pixels + static_cast<std::size_t>(part.top() + y) * stride + part.left();
+        auto* to = reinterpret_cast<std::uint32_t*>(out->scanLine(y));
+        for (int x = 0; x < part.width(); ++x) to[x] = from[x] | kOpaque;
+    }
+}
+
+}  // namespace
+
 SurfaceWidget::SurfaceWidget(QWidget* parent) : QWidget(parent) {
     // Every pixel comes from the surface: no background erase, no flicker.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -44,11 +62,18 @@ void SurfaceWidget::paintEvent(QPaintEvent* event) {
         painter.fillRect(event->rect(), Qt::black);
         return;
     }
-    // The layer keeps the top byte of a pixel zero. The toolkit takes a 32-bit RGB
-    // image as opaque whatever that byte holds, so the pixels need no copy to show.
-    const QImage pixels(reinterpret_cast<const uchar*>(surface->pixels.data()), width, height,
-                        static_cast<qsizetype>(width) * 4, QImage::Format_RGB32);
-    for (const QRect& r : event->region()) painter.drawImage(r, pixels, r);
+    // The layer keeps the top byte of a pixel zero, while the toolkit's 32-bit RGB format
+    // promises 0xFF there and copies the bytes as they are into a backing store that has
+    // an alpha channel (a Wayland buffer): shown as they are, they are fully transparent
+    // there. Each changed rectangle is copied out opaque instead (an X server's window
+    // has no alpha channel and ignores the byte either way).
+    const QRect bounds(0, 0, width, height);
+    for (const QRect& r : event->region()) {
+        const QRect part = r & bounds;
+        if (part.isEmpty()) continue;
+        OpaqueCopy(surface->pixels.data(), width, part, &scratch_);
+        painter.drawImage(part.topLeft(), scratch_);
+    }
 }
 
 }  // namespace qt_host

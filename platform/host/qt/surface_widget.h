@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include <QImage>
 #include <QWidget>
 
 #include "platform/gdi/surface.h"
@@ -25,6 +26,7 @@ protected:
 
 private:
     std::shared_ptr<gdi::Surface> surface_;
+    QImage scratch_;  // the opaque copy of the rectangle being painted
 };
 
 }  // namespace qt_host

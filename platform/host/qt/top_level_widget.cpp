@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <map>
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
@@ -202,12 +204,20 @@ void TopLevelWidget::changeEvent(QEvent* event) {
 void TopLevelWidget::ShowSystemMenu(const QPoint& globalPos) {
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    std::map<int, QActionGroup*> radioGroups;  // owned by the menu
     for (const user_host::MenuItem& item : user_host::SystemMenuItems(top_)) {
         if (item.separator) {
             menu->addSeparator();
             continue;
         }
         QAction* action = menu->addAction(QString::fromLocal8Bit(item.text.c_str()));
+        if (item.radioGroup != 0) {
+            QActionGroup*& group = radioGroups[item.radioGroup];
+            if (!group) group = new QActionGroup(menu);  // exclusive: the toolkit draws radio marks
+            group->addAction(action);
+        }
+        action->setCheckable(item.checked || item.radioGroup != 0);
+        action->setChecked(item.checked);
         const UINT_PTR id = item.id;
         QObject::connect(action, &QAction::triggered, this, [this, id] {
             user_host::InjectSysCommand(top_, id);

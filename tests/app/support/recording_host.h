@@ -13,6 +13,7 @@
 class RecordingHost : public user_host::Host {
 public:
     std::vector<user_host::MessageBoxRequest> boxes;
+    std::vector<std::string> toolTips;  // texts shown, in order
     std::vector<std::string> fileAnswers;  // native paths, used front first; empty: cancel
     int fileDialogs = 0;
     // Runs inside the modal loop of a message box, before it is answered.
@@ -28,7 +29,7 @@ public:
     void Wake() override {}
     void ControlChanged(HWND) override {}
     void ControlDestroyed(HWND) override {}
-    void ShowToolTip(HWND, POINT, const std::string&) override {}
+    void ShowToolTip(HWND, POINT, const std::string& text) override { toolTips.push_back(text); }
     void HideToolTip(HWND) override {}
     void BeginMessageBox(const user_host::MessageBoxRequest& request, std::function<void(int)> done) override;
     void BeginOpenFile(const user_host::OpenFileRequest& request,

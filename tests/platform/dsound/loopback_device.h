@@ -1,4 +1,5 @@
-// A sound device on the in-process loopback output, with its listener, for layer tests.
+// A sound device with its listener, for layer tests: on the in-process loopback output, or
+// with a rate of 0 on the real default output.
 #pragma once
 
 #include <cstring>

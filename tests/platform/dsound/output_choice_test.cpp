@@ -1,5 +1,4 @@
-// Whether the output renders binaural: OpenAL Soft's settings as the user wrote them win
-// over the listener's choice, which wins over what the output is.
+// OpenAL Soft's settings as the user wrote them, which win over the listener's choice.
 #include <gtest/gtest.h>
 
 #include "platform/dsound/output_choice.h"
@@ -8,7 +7,6 @@ namespace {
 
 using dsound_detail::AlsoftSettings;
 using dsound_detail::ParseAlsoftSettings;
-using dsound_detail::WantsHrtf;
 
 TEST(OutputChoice, TheUsersSettingsAreReadAsOpenAlSoftReadsThem) {
     AlsoftSettings s;
@@ -21,21 +19,6 @@ TEST(OutputChoice, TheUsersSettingsAreReadAsOpenAlSoftReadsThem) {
     ParseAlsoftSettings("[General]\n  stereo-mode=speakers\nhrtf = auto\n", &s);
     EXPECT_FALSE(s.hrtf.has_value());
     EXPECT_EQ(s.headphones, std::optional<bool>(false));
-}
-
-TEST(OutputChoice, TheUserWinsOverTheChoiceWhichWinsOverTheOutput) {
-    using SR = SoundRendering;
-    const AlsoftSettings none;
-    EXPECT_TRUE(WantsHrtf(SR::Automatic, none, true));
-    EXPECT_FALSE(WantsHrtf(SR::Automatic, none, false));
-    EXPECT_TRUE(WantsHrtf(SR::Headphones, none, false));
-    EXPECT_FALSE(WantsHrtf(SR::Speakers, none, true));
-    AlsoftSettings speakersMode;
-    speakersMode.headphones = false;
-    EXPECT_FALSE(WantsHrtf(SR::Headphones, speakersMode, true));
-    AlsoftSettings hrtfOn = speakersMode;
-    hrtfOn.hrtf = true;
-    EXPECT_TRUE(WantsHrtf(SR::Speakers, hrtfOn, false));
 }
 
 }  // namespace

@@ -184,6 +184,14 @@ TEST(SurfaceDC, OriginClipAndDirtyRectangles) {
     EXPECT_EQ(FillRect(dc, nullptr, GetSysColorBrush(COLOR_WINDOW)), 0);
     EXPECT_EQ(FillRect(dc, &one, nullptr), 0);
     EXPECT_EQ(GetSysColorBrush(-1), nullptr);
+    // A colour the program sets is its brush's from then on; a bad element sets nothing.
+    const int elements[] = {COLOR_WINDOW, 99};
+    const COLORREF colours[] = {RGB(13, 17, 24), RGB(255, 255, 255)};
+    EXPECT_FALSE(SetSysColors(2, elements, colours));
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), colours[1]);
+    ASSERT_TRUE(SetSysColors(1, elements, colours) && FillRect(dc, &one, GetSysColorBrush(COLOR_WINDOW)));
+    EXPECT_EQ(surface->pixels[2 * 20 + 5], 0x000D1118u);
+    SetSysColors(1, elements, colours + 1);
     DeleteDC(dc);
     EXPECT_EQ(FillRect(dc, &one, GetSysColorBrush(COLOR_WINDOW)), 0) << "a deleted DC";
 }

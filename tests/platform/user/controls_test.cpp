@@ -121,10 +121,20 @@ TEST_F(Controls, ToolTipShowsAfterARestAndHidesOnLeaveAndPress) {
     host.PumpFor(600);
     EXPECT_EQ(host.toolTipsShown.size(), 1u);
 
+    // The program can show it at once all the same, and change its text while it shows.
+    relay(WM_LBUTTONUP, 160, 20);
+    SendMessageA(tip, TTM_POPUP, 0, 0);
+    ASSERT_TRUE(host.toolTipsShown.size() == 2u && host.toolTipVisible);
+    TOOLINFOA update{sizeof(TOOLINFOA), 0, top, 9106, RECT{}, nullptr, const_cast<LPSTR>("Drums"), 0};
+    SendMessageA(tip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&update));
+    ASSERT_EQ(host.toolTipsShown.size(), 3u);
+    EXPECT_EQ(host.toolTipsShown[2].text, "Drums");
     SendMessageA(tip, TTM_ACTIVATE, FALSE, 0);
+    EXPECT_FALSE(host.toolTipVisible);
+    SendMessageA(tip, TTM_POPUP, 0, 0);
     relay(WM_MOUSEMOVE, 20, 150);
     relay(WM_MOUSEMOVE, 160, 20);
     host.PumpFor(600);
-    EXPECT_EQ(host.toolTipsShown.size(), 1u);  // an inactive control shows nothing
+    EXPECT_EQ(host.toolTipsShown.size(), 3u);  // an inactive control shows nothing
     DestroyWindow(tip);
 }

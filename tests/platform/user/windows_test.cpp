@@ -145,6 +145,11 @@ TEST(Windows, DialogFromTemplateHasCaptionSizeAndFont) {
     EXPECT_EQ(items[1].text, "About...");
     EXPECT_EQ(items[3].id, SC_CLOSE);
     EXPECT_EQ(items[3].text, "Close");
+    // Refused: a check outside its group, a group end that is missing.
+    for (UINT id : {32u, 48u, 64u}) AppendMenuA(menu, MF_STRING, id, "Choice");
+    EXPECT_FALSE(CheckMenuRadioItem(menu, 32, 48, 64, MF_BYCOMMAND) || CheckMenuRadioItem(menu, 32, 99, 32, MF_BYCOMMAND));
+    EXPECT_TRUE(CheckMenuRadioItem(menu, 2, 4, 3, MF_BYPOSITION));
+    EXPECT_TRUE(user_host::SystemMenuItems(dialog)[3].checked);
     DestroyWindow(dialog);
 }
 

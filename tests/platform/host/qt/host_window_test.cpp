@@ -9,6 +9,7 @@
 #include <thread>
 
 #include <QAbstractItemView>
+#include <QActionGroup>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -557,13 +558,21 @@ TEST_F(QtHostWindowTest, TheSystemMenuOffersTheProgramsEntryAndClose) {
     ASSERT_NE(menu, nullptr);
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, 16, "About the player...");
+    AppendMenuA(menu, MF_STRING, 32, "Either");
+    AppendMenuA(menu, MF_STRING, 48, "Or");
+    CheckMenuRadioItem(menu, 32, 48, 48, MF_BYCOMMAND);
 
     SendNativeMouse(widget, QEvent::MouseButtonPress, QPoint(30, 30), Qt::RightButton);
     auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_NE(popup, nullptr);
     QStringList texts;
     for (QAction* a : popup->actions()) texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    EXPECT_EQ(texts, (QStringList{"-", "About the player...", "-", "Close"}));
+    EXPECT_EQ(texts, (QStringList{"-", "About the player...", "Either", "Or", "-", "Close"}));
+    // The radio pair is one exclusive choice showing the layer's check; the about entry stays plain.
+    const auto actions = popup->actions();
+    ASSERT_TRUE(actions[2]->actionGroup() && actions[2]->actionGroup() == actions[3]->actionGroup());
+    EXPECT_TRUE(actions[2]->actionGroup()->isExclusive() && actions[3]->isChecked());
+    EXPECT_FALSE(actions[1]->isCheckable() || actions[2]->isChecked());
     popup->actions()[1]->trigger();
     popup->close();
     ASSERT_TRUE(RunUntil([&] { return !Of(top, WM_SYSCOMMAND).empty(); }));

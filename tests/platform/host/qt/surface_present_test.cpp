@@ -80,6 +80,14 @@ TEST_F(SurfacePresentTest, TheWidgetShowsTheSurfaceAtItsLogicalSize) {
     }
     for (int y = 0; y < 40; y += 3)
         for (int x = 0; x < 64; x += 5) ASSERT_EQ(Shown(grabbed, x, y), Pattern(x, y)) << x << "," << y;
+
+    // A window buffer with an alpha channel, as a Wayland compositor gets it: the
+    // picture must be opaque there, not the layer's zero top byte.
+    QImage buffer(64, 40, QImage::Format_ARGB32_Premultiplied);
+    buffer.fill(Qt::transparent);
+    widget.render(&buffer);
+    EXPECT_EQ(qAlpha(buffer.pixel(10, 10)), 255);
+    EXPECT_EQ(buffer.pixel(10, 10) & 0x00FFFFFFu, Pattern(10, 10));
 }
 
 TEST_F(SurfacePresentTest, AChangeFromAnotherThreadRepaintsOnlyItsRectangleSoon) {
