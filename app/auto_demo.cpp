@@ -2,6 +2,8 @@
 #include <cstring>
 
 #include "app/demo_dlg.h"
+#include "panels/user_notice.h"
+#include "platform/kernel/last_error.h"
 #include "platform/kernel/profile.h"
 
 namespace {
@@ -53,6 +55,7 @@ void CDemoDlg::DemoStep() {
     if (m_nDemoSteps == 0) {
         m_nDemoSteps = script.ReadInt("Counter", "DemoCounter");
         if (m_nDemoSteps == 0) {
+            TellWhyNoDemo(GetLastError());
             m_bScript = 0;
             return;
         }
@@ -97,6 +100,20 @@ void CDemoDlg::DemoStep() {
     if (!m_pPlayer) StartPlayback();
     m_nDemoTimer = SetTimer(kTimerId, period, nullptr);
     ++m_nDemoStep;
+}
+
+// Without a demo the window answers only its exit region (the capture stays); whoever
+// started it from a terminal learns why.
+void CDemoDlg::TellWhyNoDemo(DWORD readError) const {
+    const std::string script = ShownPath(m_szScriptPath);
+    if (readError == ERROR_FILE_NOT_FOUND || readError == ERROR_PATH_NOT_FOUND)
+        TellUser("the auto-demo script %s was not found, so no demo runs.", script.c_str());
+    else if (readError != ERROR_SUCCESS)
+        TellUser("the auto-demo script %s could not be read (%s), so no demo runs.", script.c_str(),
+                 ErrorText(readError).c_str());
+    else
+        TellUser("the auto-demo script %s has no steps (no DemoCounter under [Counter]), so no demo runs.",
+                 script.c_str());
 }
 
 void CDemoDlg::OnTimer(UINT_PTR id) {

@@ -5,6 +5,9 @@
 #include "app/demo_dlg.h"
 #include "app/program_dir.h"
 #include "motion/spatial_player.h"
+#include "panels/user_notice.h"
+#include "platform/kernel/file_attributes.h"
+#include "platform/kernel/last_error.h"
 #include "res/resource_ids.h"
 
 // Every call into the player or the pad's sprite from here runs under m_csLock, so it
@@ -193,9 +196,13 @@ void CDemoDlg::ShowLoadError(const char* path) {
     EndPlayback(false);  // the sprite stays where it was
     // One box at a time: a play press or demo step while it is open only stops.
     if (m_bErrorBoxOpen) return;
+    // A file that is not there is called missing rather than unplayable, and named the
+    // way the file dialog showed it.
+    const bool missing = path && GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES &&
+                         (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND);
     char reason[256] = "";
-    LoadStringA(AfxGetResourceHandle(), IDS_LOADERROR, reason, sizeof reason);
-    const std::string text = std::string("File:") + (path ? path : "") + "    " + reason;
+    LoadStringA(AfxGetResourceHandle(), missing ? IDS_FILEMISSING : IDS_LOADERROR, reason, sizeof reason);
+    const std::string text = "File:" + ShownPath(path) + "    " + reason;
     const std::string caption = GetWindowText();
     m_bErrorBoxOpen = 1;
     ::MessageBoxA(m_hWnd, text.c_str(), caption.c_str(), MB_OK);

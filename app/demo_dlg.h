@@ -79,6 +79,7 @@ public:
     void AppendSoundChoices(CMenu* menu);
     void ChooseSoundRendering(SoundRendering rendering);
     void DemoStep();
+    void TellWhyNoDemo(DWORD readError) const;
 
     HANDLE m_hStopEvent;
     HANDLE m_hDoneEvent;

@@ -2,6 +2,8 @@
 
 #include "app/demo_dlg.h"
 #include "app/program_dir.h"
+#include "panels/user_notice.h"
+#include "platform/kernel/last_error.h"
 #include "platform/kernel/profile.h"
 
 namespace {
@@ -14,10 +16,10 @@ constexpr char kKeyEnvironment[] = "3DSOUNDDEMO_ENVIROMENT";
 constexpr char kKeySoundFor[] = "3DSOUNDDEMO_SOUNDFOR";
 constexpr std::size_t kValueSize = 260;
 
-void WriteInt(const char* key, int value, const char* file) {
+BOOL WriteInt(const char* key, int value, const char* file) {
     char text[kValueSize];
     std::snprintf(text, sizeof text, "%d", value);
-    WritePrivateProfileStringA(kSection, key, text, file);
+    return WritePrivateProfileStringA(kSection, key, text, file);
 }
 
 int ReadInt(const char* key, int current, const char* file) {
@@ -28,11 +30,19 @@ int ReadInt(const char* key, int current, const char* file) {
 
 void CDemoDlg::SaveSettings() {
     if (m_szSettingsPath[0] == '\0') return;
-    WriteInt(kKeySource, m_nSource, m_szSettingsPath);
-    WritePrivateProfileStringA(kSection, kKeySourceName, m_szSource, m_szSettingsPath);
-    WriteInt(kKeyPath, m_nPathMode, m_szSettingsPath);
-    WriteInt(kKeyEnvironment, m_nEnvironment, m_szSettingsPath);
-    WritePrivateProfileStringA(kSection, kKeySoundFor, SoundChoiceOf(m_eSoundFor).word, m_szSettingsPath);
+    // A failed write leaves the file as it was; the user hears of it, once.
+    DWORD failure = ERROR_SUCCESS;
+    const auto keep = [&failure](BOOL written) {
+        if (!written && failure == ERROR_SUCCESS) failure = GetLastError();
+    };
+    keep(WriteInt(kKeySource, m_nSource, m_szSettingsPath));
+    keep(WritePrivateProfileStringA(kSection, kKeySourceName, m_szSource, m_szSettingsPath));
+    keep(WriteInt(kKeyPath, m_nPathMode, m_szSettingsPath));
+    keep(WriteInt(kKeyEnvironment, m_nEnvironment, m_szSettingsPath));
+    keep(WritePrivateProfileStringA(kSection, kKeySoundFor, SoundChoiceOf(m_eSoundFor).word, m_szSettingsPath));
+    if (failure != ERROR_SUCCESS)
+        TellUser("the settings could not be saved in %s: %s", ShownPath(m_szSettingsPath).c_str(),
+                 ErrorText(failure).c_str());
 }
 
 void CDemoDlg::LoadSettings() {

@@ -1,8 +1,8 @@
 // The sound module: the device, its listener and the one 3D source, in process-wide state.
 #include "audio/sound_module.h"
 
+#include <cstdint>
 #include <cstring>
-#include <memory>
 #include <mutex>
 #include <new>
 
@@ -47,6 +47,15 @@ void ReleaseAndClear(Interface*& p) {
         p->Release();
         p = nullptr;
     }
+}
+
+// A buffer is sized from what the data chunk declares: a file that does not hold that
+// many bytes would cost memory for data that is not there, and could never fill it.
+bool FileHoldsTheData(CWaveStream& reader) {
+    const LONG end = mmioSeek(reader.m_hmmio, 0, SEEK_END);
+    const bool holds = end >= 0 && static_cast<std::int64_t>(reader.m_ckData.dwDataOffset) +
+                                           reader.m_ckData.cksize <= end;
+    return reader.Rewind() == S_OK && holds;
 }
 
 void DeleteReader() {
@@ -134,7 +143,7 @@ HRESULT CreateSourceBuffer(LPSTR fileName) {
 
     g_pWaveStream = new (std::nothrow) CWaveStream;
     if (!g_pWaveStream) return E_OUTOFMEMORY;
-    if (FAILED(g_pWaveStream->Open(fileName))) return 1;
+    if (FAILED(g_pWaveStream->Open(fileName)) || !FileHoldsTheData(*g_pWaveStream)) return 1;
 
     const DWORD dataBytes = g_pWaveStream->m_ckData.cksize;
     DSBUFFERDESC desc = Description(kSourceFlags, dataBytes, g_pWaveStream->m_pwfx);
@@ -161,34 +170,31 @@ HRESULT CreateSourceBuffer(LPSTR fileName) {
 
 HRESULT FillSourceBuffer() {
     if (!g_pWaveStream || !g_pDSBuffer) return E_FAIL;
-    const UINT wanted = g_pWaveStream->m_ckData.cksize;
-    std::unique_ptr<BYTE[]> block(new (std::nothrow) BYTE[wanted ? wanted : 1]);
-    if (!block) return E_OUTOFMEMORY;
-
-    UINT read = 0;
-    HRESULT hr = g_pWaveStream->Read(wanted, block.get(), &read);
-    if (FAILED(hr)) return hr;
-    g_pWaveStream->Rewind();
-
+    // The data goes straight from the file into the locked buffer: a block of its own
+    // beside the buffer and OpenAL's copy would hold the clip a third time.
     void* region = nullptr;
     DWORD regionBytes = 0;
-    hr = g_pDSBuffer->Lock(0, g_dwBufferBytes, &region, &regionBytes, nullptr, nullptr, 0);
+    HRESULT hr = g_pDSBuffer->Lock(0, g_dwBufferBytes, &region, &regionBytes, nullptr, nullptr, 0);
     if (FAILED(hr)) return hr;
-    // After a failed read the reader has less left than the buffer holds: copy only
-    // what was read and let the rest be silence rather than stale or foreign bytes.
-    const DWORD copied = read < regionBytes ? read : regionBytes;
-    std::memcpy(region, block.get(), copied);
+    const UINT wanted = g_pWaveStream->m_ckData.cksize < regionBytes ? g_pWaveStream->m_ckData.cksize : regionBytes;
+    UINT read = 0;
+    hr = g_pWaveStream->Read(wanted, static_cast<BYTE*>(region), &read);
+    g_pWaveStream->Rewind();
+    // After a failed read nothing counts as read: the buffer is silence rather than a
+    // part of the clip, or stale bytes from before.
+    if (FAILED(hr)) read = 0;
     const bool eightBit = g_pWaveStream->m_pwfx && g_pWaveStream->m_pwfx->wBitsPerSample == 8;
-    std::memset(static_cast<BYTE*>(region) + copied, eightBit ? 0x80 : 0x00, regionBytes - copied);
-    g_pDSBuffer->Unlock(region, regionBytes, nullptr, 0);
-    return S_OK;
+    std::memset(static_cast<BYTE*>(region) + read, eightBit ? 0x80 : 0x00, regionBytes - read);
+    const HRESULT unlocked = g_pDSBuffer->Unlock(region, regionBytes, nullptr, 0);
+    if (FAILED(hr)) return hr;
+    return FAILED(unlocked) ? unlocked : S_OK;
 }
 
 HRESULT LoadSourceBuffer(LPSTR fileName) {
     const HRESULT hr = CreateSourceBuffer(fileName);
     if (hr != S_OK) return hr;
-    FillSourceBuffer();
-    return S_OK;
+    // A buffer left empty plays silence as if all were well: a failed fill fails the load.
+    return FillSourceBuffer();
 }
 
 HRESULT PlaySource() {

@@ -9,7 +9,8 @@ constexpr FOURCC kFmt = mmioFOURCC('f', 'm', 't', ' ');
 constexpr FOURCC kData = mmioFOURCC('d', 'a', 't', 'a');
 
 // The probe's own rules, looser than the reader's in where the RIFF chunk may lie and
-// stricter in where "data" may lie: it has to follow "fmt ".
+// stricter in where "data" may lie: it has to follow "fmt ". Integer PCM only, plain or
+// extensible; float is not PCM.
 DWORD ProbeOpenFile(HMMIO file) {
     MMCKINFO riff{};
     riff.fccType = kWave;
@@ -19,12 +20,14 @@ DWORD ProbeOpenFile(HMMIO file) {
     fmt.ckid = kFmt;
     if (mmioDescend(file, &fmt, &riff, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return 0;
 
-    WAVEFORMATEX format;
+    // Room for the extensible record: files of more than 16 bits or two channels say
+    // "PCM" only in its sub-format. Whatever the chunk does not hold stays zero.
+    WAVEFORMATEXTENSIBLE format;
     std::memset(&format, 0, sizeof format);
     const LONG wanted = fmt.cksize < sizeof format ? static_cast<LONG>(fmt.cksize) : static_cast<LONG>(sizeof format);
     if (mmioRead(file, reinterpret_cast<char*>(&format), wanted) < wanted) return 0;
-    if (format.wFormatTag != WAVE_FORMAT_PCM) return 0;
-    if (waveOutOpen(nullptr, WAVE_MAPPER, &format, 0, 0, WAVE_FORMAT_QUERY) != MMSYSERR_NOERROR) return 0;
+    if (!IsPcmFormat(format.Format)) return 0;
+    if (waveOutOpen(nullptr, WAVE_MAPPER, &format.Format, 0, 0, WAVE_FORMAT_QUERY) != MMSYSERR_NOERROR) return 0;
 
     mmioAscend(file, &fmt, 0);  // a failed ascent makes no difference to the answer
 

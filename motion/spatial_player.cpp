@@ -84,8 +84,10 @@ int CSpatialPlayer::LoadFile(LPSTR path) {
     if (path == nullptr || ProbeWaveFile(path) == 0) {
         return 0;
     }
-    if (m_bDeviceOpen) {
-        LoadSourceBuffer(path);
+    // A file that passes the probe can still fail to load (its data is not all there, it
+    // is over the buffer limit): playing on would be silence that looks like success.
+    if (m_bDeviceOpen && LoadSourceBuffer(path) != S_OK) {
+        return 0;
     }
     return 1;
 }

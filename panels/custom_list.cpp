@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "panels/control_panel.h"
+#include "panels/user_notice.h"
+#include "platform/kernel/last_error.h"
 #include "platform/kernel/profile.h"
 #include "res/resource_ids.h"
 
@@ -64,23 +66,16 @@ std::map<int, std::string> ReadStoredItems(int count, const char* file) {
     return items;
 }
 
-// Paths as the desktop writes them: the layer's backslashes are its folders' slashes.
-std::string DisplayPath(const char* path) {
-    std::string shown(path);
-    std::replace(shown.begin(), shown.end(), '\\', '/');
-    return shown;
-}
-
 std::string LoadText(UINT id) {
     char text[256] = "";
     LoadStringA(AfxGetResourceHandle(), id, text, sizeof text);
     return text;
 }
 
-void WriteInt(const char* key, int value, const char* file) {
+BOOL WriteInt(const char* key, int value, const char* file) {
     char text[kValueSize];
     std::snprintf(text, sizeof text, "%d", value);
-    WritePrivateProfileStringA(kSection, key, text, file);
+    return WritePrivateProfileStringA(kSection, key, text, file);
 }
 
 }  // namespace
@@ -174,7 +169,7 @@ void CControlPanel::UpdateCustomHints() {
     if (list) list->SetCueBanner(LoadText(list->GetCount() == 0 ? IDS_CUE_EMPTYLIST : IDS_CUE_PICKFILE).c_str());
     if (!m_pToolTip) return;
     m_pToolTip->UpdateTipText(path ? IDS_TIP_CUSTOM : IDS_TIP_CUSTOM_NOFILE, this, IDS_TIP_CUSTOM);
-    if (list) m_pToolTip->UpdateTipText(path ? DisplayPath(path).c_str() : "", list);
+    if (list) m_pToolTip->UpdateTipText(path ? ShownPath(path).c_str() : "", list);
 }
 
 void CControlPanel::LoadCustomList() {
@@ -210,13 +205,27 @@ void CControlPanel::SaveCustomList() {
         itemKeys.push_back(next++);
     }
     const int span = m_aKeptKeys.empty() ? next : std::max(next, m_aKeptKeys.back() + 1);
-    WriteInt(kKeyCount, span, m_szSettingsPath);
-    WriteInt(kKeyLastSelect, list->GetCurSel(), m_szSettingsPath);
+    DWORD failure = ERROR_SUCCESS;
+    const auto keep = [&failure](BOOL written) {
+        if (!written && failure == ERROR_SUCCESS) failure = GetLastError();
+    };
+    keep(WriteInt(kKeyCount, span, m_szSettingsPath));
+    keep(WriteInt(kKeyLastSelect, list->GetCurSel(), m_szSettingsPath));
+    char key[32];
     for (int i = 0; i < count; ++i) {
         const char* path = static_cast<const char*>(list->GetItemDataPtr(i));
         if (!path) continue;
-        char key[32];
         ItemKey(key, itemKeys[static_cast<std::size_t>(i)]);
-        WritePrivateProfileStringA(kSection, key, path, m_szSettingsPath);
+        keep(WritePrivateProfileStringA(kSection, key, path, m_szSettingsPath));
     }
+    // Inside the span, below the last kept key, the keys of items removed since are read
+    // again on the next load: they go, so a removal sticks.
+    for (int index = next; index < span; ++index) {
+        if (std::binary_search(m_aKeptKeys.begin(), m_aKeptKeys.end(), index)) continue;
+        ItemKey(key, index);
+        keep(WritePrivateProfileStringA(kSection, key, nullptr, m_szSettingsPath));
+    }
+    if (failure != ERROR_SUCCESS)
+        TellUser("the list of custom files could not be saved in %s: %s", ShownPath(m_szSettingsPath).c_str(),
+                 ErrorText(failure).c_str());
 }

@@ -131,7 +131,9 @@ bool SecondaryBuffer::IsPlaying() {
 void SecondaryBuffer::ReapTails() { m_context->Device().Reap(); }
 
 void SecondaryBuffer::FadeOutAndPause(const ALint* restartAt) {
-    const ALuint fade = m_context->Device().Tails().PrepareFade(m_source, m_effectAttached ? m_slot : 0, m_mono,
+    const ClipFrames clip{m_data.size() / m_format.nBlockAlign,
+                          [this](std::size_t frame) { return MonoSampleAt(m_data.data(), frame, m_format); }};
+    const ALuint fade = m_context->Device().Tails().PrepareFade(m_source, m_effectAttached ? m_slot : 0, clip,
                                                                 static_cast<int>(m_format.nSamplesPerSec));
     // Back to back, so the fade takes over where the source leaves off.
     alSourcePause(m_source);
@@ -240,8 +242,20 @@ void SecondaryBuffer::ApplyParameters() {
 }
 
 bool SecondaryBuffer::Upload() {
-    m_mono = ToMono16(m_data.data(), m_data.size(), m_format);
-    const std::vector<std::int16_t>& mono = m_mono;
+    // OpenAL keeps its own copy of what it is given, so beside the buffer's memory there
+    // is at most a mono mix on its way there, and none for a clip already mono.
+    const MonoSamples kind = MonoSamplesFor(m_format);
+    const ALenum format = kind == MonoSamples::Unsigned8  ? AL_FORMAT_MONO8
+                          : kind == MonoSamples::Signed16 ? AL_FORMAT_MONO16
+                                                          : AL_FORMAT_MONO_FLOAT32;
+    std::vector<std::uint8_t> mixed;
+    const std::uint8_t* samples = m_data.data();
+    std::size_t bytes = m_data.size() / m_format.nBlockAlign * m_format.nBlockAlign;
+    if (!IsMonoAsItIs(m_format)) {
+        mixed = MixToMono(m_data.data(), m_data.size(), m_format);
+        samples = mixed.data();
+        bytes = mixed.size();
+    }
     ALint state = AL_INITIAL;
     ALint offset = 0;
     alGetSourcei(m_source, AL_SOURCE_STATE, &state);
@@ -251,8 +265,7 @@ bool SecondaryBuffer::Upload() {
     alSourceStop(m_source);
     alSourcei(m_source, AL_BUFFER, 0);
     alGetError();
-    alBufferData(m_buffer, AL_FORMAT_MONO16, mono.data(), static_cast<ALsizei>(mono.size() * sizeof(std::int16_t)),
-                 static_cast<ALsizei>(m_format.nSamplesPerSec));
+    alBufferData(m_buffer, format, samples, static_cast<ALsizei>(bytes), static_cast<ALsizei>(m_format.nSamplesPerSec));
     const bool uploaded = alGetError() == AL_NO_ERROR;
     if (uploaded) alSourcei(m_source, AL_BUFFER, static_cast<ALint>(m_buffer));
     if (state == AL_PLAYING || state == AL_PAUSED) {

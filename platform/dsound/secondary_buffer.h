@@ -87,8 +87,7 @@ private:
     std::shared_ptr<SoundContext> m_context;
     WAVEFORMATEX m_format;
     DWORD m_flags;
-    std::vector<std::uint8_t> m_data;
-    std::vector<std::int16_t> m_mono;  // what OpenAL holds, kept for the fades
+    std::vector<std::uint8_t> m_data;  // the buffer's memory; OpenAL holds its mono mix
     int m_locks = 0;
     DS3DBUFFER m_params;
     std::optional<DS3DBUFFER> m_sent;  // the record the OpenAL source follows, once it has one

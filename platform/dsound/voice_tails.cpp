@@ -38,15 +38,14 @@ double PlayOffsetSeconds(ALuint source) {
 
 }  // namespace
 
-std::vector<std::int16_t> FadedSegment(const std::vector<std::int16_t>& clip, double position, bool looping,
-                                       int rate) {
+std::vector<std::int16_t> FadedSegment(const ClipFrames& clip, double position, bool looping, int rate) {
     const std::size_t frames = static_cast<std::size_t>(std::max(1.0, std::ceil(kFadeSeconds * rate)));
     std::vector<std::int16_t> out(frames, 0);
-    const std::size_t size = clip.size();
+    const std::size_t size = clip.count;
     if (size == 0 || !std::isfinite(position) || position < 0.0) return out;
     const auto sampleAt = [&](std::size_t i) -> double {
-        if (i < size) return clip[i];
-        return looping ? clip[i % size] : 0.0;
+        if (i < size) return clip.at(i);
+        return looping ? clip.at(i % size) : 0.0;
     };
     double whole = std::floor(position);
     if (looping) whole = std::fmod(whole, static_cast<double>(size));
@@ -61,10 +60,10 @@ std::vector<std::int16_t> FadedSegment(const std::vector<std::int16_t>& clip, do
     return out;
 }
 
-ALuint VoiceTails::PrepareFade(ALuint source, ALuint slot, const std::vector<std::int16_t>& clip, int rate) {
+ALuint VoiceTails::PrepareFade(ALuint source, ALuint slot, const ClipFrames& clip, int rate) {
     ALint state = AL_INITIAL;
     alGetSourcei(source, AL_SOURCE_STATE, &state);
-    if (state != AL_PLAYING || clip.empty() || rate <= 0 || SourceFloat(source, AL_GAIN) <= 0.0f) return 0;
+    if (state != AL_PLAYING || clip.count == 0 || rate <= 0 || SourceFloat(source, AL_GAIN) <= 0.0f) return 0;
     ALint looping = AL_FALSE;
     alGetSourcei(source, AL_LOOPING, &looping);
     const std::vector<std::int16_t> faded =

@@ -5,7 +5,9 @@
 // and a room whose source went away keeps ringing until its decay has passed.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/dsound/al_api.h"
@@ -15,11 +17,17 @@ namespace dsound_detail {
 // How long a stopped voice takes to fall silent.
 constexpr double kFadeSeconds = 0.010;
 
+// The clip a fade reads from: its frame count and frame i as one channel on the signed
+// 16-bit scale, taken from the buffer's own data rather than a copy of it.
+struct ClipFrames {
+    std::size_t count;
+    std::function<double(std::size_t)> at;
+};
+
 // The next samples of a mono clip from a fractional position, interpolated between
 // samples, under a fade from full level to silence: one fade's worth at the clip's rate.
 // Wraps at the end of a looping clip; silence past the end of one that does not loop.
-std::vector<std::int16_t> FadedSegment(const std::vector<std::int16_t>& clip, double position, bool looping,
-                                       int rate);
+std::vector<std::int16_t> FadedSegment(const ClipFrames& clip, double position, bool looping, int rate);
 
 class VoiceTails {
 public:
@@ -34,7 +42,7 @@ public:
     // `clip` from where the source is now. The caller pauses the source and starts the fade
     // back to back, so the sound carries on without a seam. 0 when the source is not
     // playing or the fade cannot be made (the caller then just stops).
-    ALuint PrepareFade(ALuint source, ALuint slot, const std::vector<std::int16_t>& clip, int rate);
+    ALuint PrepareFade(ALuint source, ALuint slot, const ClipFrames& clip, int rate);
 
     // Keeps a room's slot and effect alive until `until` on the output's clock, so its
     // reverberation dies away instead of stopping.

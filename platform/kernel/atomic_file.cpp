@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <ctime>
 #include <random>
 
 namespace kernel {
@@ -47,13 +49,6 @@ bool WriteAll(int fd, const std::string& bytes) {
     return true;
 }
 
-std::string FolderOf(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
 // A settings file reached through a symbolic link is replaced where it really lives,
 // so the link survives.
 std::string ResolveLink(const std::string& path) {
@@ -65,6 +60,10 @@ std::string ResolveLink(const std::string& path) {
 }
 
 constexpr char kTemporaryMarker[] = ".tmp";
+// A writer is done with its temporary file within moments; one this old was left behind.
+// A writer's process id says nothing when it ran in another pid namespace (a container
+// sharing the folder), so the age decides too.
+constexpr time_t kAbandonedAfterSeconds = 60;
 
 // "<file>.tmp<pid>-<n>-<r>": the writer's process id, a count and a random number.
 std::string TemporaryName(const std::string& path) {
@@ -102,9 +101,13 @@ void RemoveStaleTemporaries(const std::string& path) {
     const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) return;
+    const time_t now = ::time(nullptr);
     while (const dirent* entry = ::readdir(dir)) {
         const pid_t writer = WriterOfTemporary(entry->d_name, file);
         if (writer <= 0 || writer == ::getpid()) continue;
+        struct stat st;
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (now - st.st_mtime < kAbandonedAfterSeconds) continue;
         if (::kill(writer, 0) != 0 && errno == ESRCH) ::unlinkat(::dirfd(dir), entry->d_name, 0);
     }
     ::closedir(dir);
@@ -112,49 +115,89 @@ void RemoveStaleTemporaries(const std::string& path) {
 
 }  // namespace
 
-ReadOutcome ReadWholeFile(const std::string& path, std::string* bytes) {
+std::string FolderOf(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+ReadOutcome ReadWholeFile(const std::string& path, std::string* bytes, int* error) {
     bytes->clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadOutcome::Missing : ReadOutcome::Failed;
-    FileDescriptor file(fd);
+    const auto failed = [error](int why) {
+        if (error) *error = why;
+        return ReadOutcome::Failed;
+    };
+    const auto missingOrFailed = [&failed](int why) {
+        return why == ENOENT || why == ENOTDIR ? ReadOutcome::Missing : failed(why);
+    };
+    // A pipe or device in the file's place would block the open or never end: only a
+    // regular file is opened, and what was opened is checked again.
     struct stat st;
-    if (::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode)) return ReadOutcome::Failed;
+    if (::stat(path.c_str(), &st) != 0) return missingOrFailed(errno);
+    if (!S_ISREG(st.st_mode)) return failed(EINVAL);
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return missingOrFailed(errno);
+    FileDescriptor file(fd);
+    if (::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode)) return failed(EINVAL);
     char chunk[16384];
     for (;;) {
         ssize_t n = ::read(file.get(), chunk, sizeof chunk);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return ReadOutcome::Failed;
+        if (n < 0) return failed(errno);
         if (n == 0) break;
-        if (bytes->size() + static_cast<std::size_t>(n) > kMaxWholeFileBytes) return ReadOutcome::Failed;
+        if (bytes->size() + static_cast<std::size_t>(n) > kMaxWholeFileBytes) return failed(EFBIG);
         bytes->append(chunk, static_cast<std::size_t>(n));
     }
     return ReadOutcome::Ok;
 }
 
-bool ReplaceFileAtomically(const std::string& requestedPath, const std::string& bytes) {
+bool ReplaceFileAtomically(const std::string& requestedPath, const std::string& bytes, int* error) {
+    const auto fail = [error](int why) {
+        if (error) *error = why;
+        return false;
+    };
     const std::string path = ResolveLink(requestedPath);
+    struct stat old;
+    const bool exists = ::stat(path.c_str(), &old) == 0;
+    // The rename would replace a read-only file as if it were not: refuse, as the
+    // platform's own write to it fails.
+    if (exists && ((old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0))
+        return fail(EACCES);
     RemoveStaleTemporaries(path);
     const std::string temporary = TemporaryName(path);
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
+    if (fd < 0) return fail(errno);
     FileDescriptor file(fd);
-    struct stat old;
-    if (::stat(path.c_str(), &old) == 0) ::fchmod(file.get(), old.st_mode & 07777);
-    bool written = WriteAll(file.get(), bytes) && ::fsync(file.get()) == 0;
-    written = file.Close() && written;
-    if (g_fault.load() == ReplaceFault::BeforeRename) return false;  // as if the process died here
-    if (!written) {
+    if (exists) ::fchmod(file.get(), old.st_mode & 07777);
+    int why = 0;
+    errno = 0;
+    if (!WriteAll(file.get(), bytes) || ::fsync(file.get()) != 0) why = errno ? errno : EIO;
+    if (!file.Close() && why == 0) why = errno;
+    if (g_fault.load() == ReplaceFault::BeforeRename) return fail(EIO);  // as if the process died here
+    if (why == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) why = errno;
+    if (why != 0) {
         ::unlink(temporary.c_str());
-        return false;
-    }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
+        return fail(why);
     }
     // The folder is not flushed after the rename: a crash right after it can bring the
     // previous content back, never a torn file, and each save skips a second wait for
     // the disk.
     return true;
+}
+
+FolderLock::FolderLock(const std::string& path) {
+    m_fd = ::open(FolderOf(ResolveLink(path)).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_fd < 0) return;
+    int result;
+    do {
+        result = ::flock(m_fd, LOCK_EX);
+    } while (result != 0 && errno == EINTR);
+    m_held = result == 0;
+}
+
+FolderLock::~FolderLock() {
+    if (m_fd >= 0) ::close(m_fd);  // closing releases the lock
 }
 
 void SetReplaceFaultForTesting(ReplaceFault fault) { g_fault.store(fault); }

@@ -13,11 +13,36 @@ enum class ReadOutcome { Ok, Missing, Failed };
 // Files larger than this are refused rather than loaded; no profile is anywhere near it.
 constexpr std::size_t kMaxWholeFileBytes = 16u * 1024u * 1024u;
 
-ReadOutcome ReadWholeFile(const std::string& path, std::string* bytes);
+// On Failed, error (when given) is the errno of the failure; EINVAL for a name that is
+// not a regular file, EFBIG for one over the limit.
+ReadOutcome ReadWholeFile(const std::string& path, std::string* bytes, int* error = nullptr);
 
-// Keeps the old file's permissions; a new file gets 0666 less the umask. Removes the
-// temporary files that earlier writers, killed before their rename, left beside it.
-bool ReplaceFileAtomically(const std::string& path, const std::string& bytes);
+// Keeps the old file's permissions; a new file gets 0666 less the umask. A file without
+// any write permission, or one this process may not write, is read-only: it is left as
+// it is and the replacement fails with EACCES. Removes the temporary files that earlier
+// writers left beside it when they were killed before their rename, once they are old
+// enough that no writer can still be at work on them. On failure, error (when given) is
+// the errno of the step that failed, and the old file is untouched.
+bool ReplaceFileAtomically(const std::string& path, const std::string& bytes, int* error = nullptr);
+
+// Holds an exclusive lock that every process's replacement of a file in the folder
+// holding path takes, for a read-modify-write across processes. Without locking
+// support (some network file systems) it holds nothing and says so.
+class FolderLock {
+public:
+    explicit FolderLock(const std::string& path);
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    bool Held() const { return m_held; }
+
+private:
+    int m_fd = -1;
+    bool m_held = false;
+};
+
+// The folder part of a native path ("." for a bare name).
+std::string FolderOf(const std::string& path);
 
 // For tests: make the next replacements stop after the temporary file is complete but
 // before it is renamed, as if the process died there.

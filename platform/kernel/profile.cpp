@@ -4,6 +4,7 @@
 // system folder, which has no counterpart here).
 #include "platform/kernel/profile.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <mutex>
@@ -12,7 +13,8 @@
 
 #include "platform/kernel/atomic_file.h"
 #include "platform/kernel/ini_document.h"
-#include "platform/kernel/module.h"
+#include "platform/kernel/last_error.h"
+#include "platform/kernel/profile_place.h"
 
 namespace {
 
@@ -24,16 +26,30 @@ std::mutex& ProfileMutex() {
     return m;
 }
 
-bool Load(LPCSTR fileName, IniDocument* doc, kernel::ReadOutcome* outcome, std::string* read = nullptr) {
-    if (!fileName || !*fileName) {
-        *outcome = kernel::ReadOutcome::Failed;
-        return false;
-    }
+// Reads the file from where it is kept and leaves in the last error whether that worked:
+// ERROR_SUCCESS once the file was read (whatever it holds), ERROR_FILE_NOT_FOUND for no
+// file, the reason otherwise.
+bool Load(const kernel::ProfilePlace& place, IniDocument* doc, kernel::ReadOutcome* outcome,
+          std::string* read = nullptr) {
     std::string bytes;
-    *outcome = kernel::ReadWholeFile(NativePath(fileName), &bytes);
+    int error = 0;
+    *outcome = kernel::ReadWholeFile(place.read, &bytes, &error);
     *doc = IniDocument::Parse(bytes);
     if (read) *read = std::move(bytes);
+    switch (*outcome) {
+    case kernel::ReadOutcome::Ok: SetLastError(ERROR_SUCCESS); break;
+    case kernel::ReadOutcome::Missing: SetLastError(ERROR_FILE_NOT_FOUND); break;
+    case kernel::ReadOutcome::Failed:
+        SetLastError(error == EINVAL ? ERROR_BAD_FILE_TYPE : ErrorFromErrno(error));
+        break;
+    }
     return *outcome == kernel::ReadOutcome::Ok;
+}
+
+bool HasName(LPCSTR fileName) {
+    if (fileName && *fileName) return true;
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return false;
 }
 
 DWORD CopyTruncated(const std::string& text, LPSTR buffer, DWORD size) {
@@ -86,9 +102,15 @@ bool ParseLeadingInt(const std::string& text, INT* value) {
 
 // Reads the file as one snapshot while no write of this process is half done.
 bool LoadShared(LPCSTR fileName, IniDocument* doc) {
+    if (!HasName(fileName)) return false;
     kernel::ReadOutcome outcome;
     std::lock_guard<std::mutex> lock(ProfileMutex());
-    return Load(fileName, doc, &outcome);
+    return Load(kernel::PlaceOfProfile(fileName), doc, &outcome);
+}
+
+BOOL Refuse(DWORD error) {
+    SetLastError(error);
+    return FALSE;
 }
 
 }  // namespace
@@ -135,17 +157,24 @@ DWORD GetPrivateProfileSectionA(LPCSTR section, LPSTR buffer, DWORD size, LPCSTR
 }
 
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName) {
-    if (!section) return (!key && !value) ? TRUE : FALSE;  // the platform's "flush the cache"
-    if (!fileName || !*fileName) return FALSE;
-    if (!IniDocument::IsWritableSection(section)) return FALSE;
-    if (key && !IniDocument::IsWritableKey(key)) return FALSE;
-    if (key && value && !IniDocument::IsWritableValue(value)) return FALSE;
+    if (!section) return (!key && !value) ? TRUE : Refuse(ERROR_INVALID_PARAMETER);  // "flush the cache"
+    if (!HasName(fileName)) return FALSE;
+    if (!IniDocument::IsWritableSection(section)) return Refuse(ERROR_INVALID_PARAMETER);
+    if (key && !IniDocument::IsWritableKey(key)) return Refuse(ERROR_INVALID_PARAMETER);
+    if (key && value && !IniDocument::IsWritableValue(value)) return Refuse(ERROR_INVALID_PARAMETER);
 
+    const kernel::ProfilePlace place = kernel::PlaceOfProfile(fileName);
+    int error = 0;
+    if (!kernel::PrepareWrite(place, &error)) return Refuse(ErrorFromErrno(error));
+    // Threads of this process queue on the mutex, other processes (a second player closing
+    // at the same time) on the folder's lock, so none of them writes back a file read
+    // before another's write and drops its keys.
     std::lock_guard<std::mutex> lock(ProfileMutex());
+    const kernel::FolderLock processes(place.write);
     IniDocument doc;
     kernel::ReadOutcome outcome;
     std::string before;
-    Load(fileName, &doc, &outcome, &before);
+    Load(place, &doc, &outcome, &before);
     // A file that exists but cannot be read is never replaced by one built from nothing.
     if (outcome == kernel::ReadOutcome::Failed) return FALSE;
     if (outcome == kernel::ReadOutcome::Missing && (!key || !value)) return TRUE;  // nothing to delete
@@ -159,5 +188,7 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     // A write that changes nothing leaves the file as it is: saving settings that did not
     // change then costs no replacement and no wait for the disk.
     if (outcome == kernel::ReadOutcome::Ok && after == before) return TRUE;
-    return kernel::ReplaceFileAtomically(NativePath(fileName), after) ? TRUE : FALSE;
+    if (!kernel::ReplaceFileAtomically(place.write, after, &error)) return Refuse(ErrorFromErrno(error));
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
 }

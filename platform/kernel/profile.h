@@ -23,8 +23,14 @@
 //   of its section, else adds the section at the end of the file; a null value deletes
 //   the key, a null key the section. Names or values that would change how the file
 //   parses (line breaks, '=' or a leading '[', ';', '#' in a key, ']' in a section) are
-//   refused with FALSE, as is a file that exists but cannot be read; the file is then
-//   left as it was.
+//   refused with FALSE, as is a file that exists but cannot be read and a read-only one;
+//   the file is then left as it was. Writes of several processes to one file take turns,
+//   each holding a lock on the file's folder across its read, change and replacement.
+// - A file in a folder that is not the user's to write is kept as a per-user copy (see
+//   profile_place.h); the program's paths stay as they are.
+// - The last error says how the file went: ERROR_SUCCESS when it was read (or written),
+//   ERROR_FILE_NOT_FOUND when there is none, the reason (ERROR_ACCESS_DENIED,
+//   ERROR_DISK_FULL, ...) when it could not be read or replaced.
 #pragma once
 
 #include "platform/kernel/types.h"

@@ -1,6 +1,7 @@
 // RIFF chunk navigation. Sizes come from the file and are never trusted: every offset is
 // computed in 64 bits, a search never looks at a header that does not lie wholly inside
 // the parent, and nothing here reads a byte that is not requested through mmioRead.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -83,6 +84,15 @@ MMRESULT mmioDescend(HMMIO h, LPMMCKINFO chunk, const MMCKINFO* parent, UINT fla
             return MMSYSERR_NOERROR;
         }
         std::int64_t after = PaddedEnd(found.dwDataOffset, found.cksize);
+        // A run of zeros is a run of empty chunks with id 0, walked 8 bytes at a time: a
+        // file of gigabytes of zeros would take seconds. Go straight to the first header
+        // the walk would reach that holds anything else; every header before it would
+        // have been passed over for the same reasons as the last one of the run.
+        if (found.ckid == 0 && found.cksize == 0) {
+            const std::int64_t start = after - kHeaderBytes;
+            const std::int64_t nonZero = file->FirstNonZero(after, std::min(limit, mmio::kMaxPosition + kHeaderBytes));
+            after = start + (nonZero - start) / kHeaderBytes * kHeaderBytes;
+        }
         if (after > mmio::kMaxPosition || after >= limit) return MMIOERR_CHUNKNOTFOUND;
         mmioSeek(h, static_cast<LONG>(after), SEEK_SET);
     }

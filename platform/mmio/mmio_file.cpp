@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -72,6 +73,29 @@ std::int64_t MmioFile::Read(char* out, std::int64_t count) {
     return done;
 }
 
+std::int64_t MmioFile::FirstNonZero(std::int64_t from, std::int64_t end) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return from;
+    end = std::max(from, std::min<std::int64_t>(end, st.st_size));
+    std::int64_t pos = from;
+    while (pos < end) {
+        const off_t data = ::lseek(fd, static_cast<off_t>(pos), SEEK_DATA);
+        if (data < 0) return end;  // nothing but a hole up to the end of the file
+        if (data > pos) {
+            pos = data;
+            continue;
+        }
+        MoveTo(pos);
+        if (!RefillAfterEnd() || endRead == 0) return pos;
+        const char* begin = buffer.data();
+        const char* stop = begin + std::min<std::int64_t>(endRead, end - pos);
+        const char* hit = std::find_if(begin, stop, [](char c) { return c != 0; });
+        if (hit != stop) return pos + (hit - begin);
+        pos += stop - begin;
+    }
+    return end;
+}
+
 }  // namespace mmio
 
 using mmio::FromHandle;
@@ -90,10 +114,14 @@ HMMIO mmioOpenA(LPSTR fileName, MMIOINFO* info, DWORD flags) {
     if (bufferSize > mmio::kMaxBuffer) return fail(MMSYSERR_INVALPARAM);
 
     std::string path = NativePath(fileName);
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return fail(MMIOERR_CANNOTOPEN);
+    // Only regular files: opening a pipe waits for a writer that may never come, and a
+    // device such as /dev/zero never ends. Checked before the open, and again on what was
+    // opened (without waiting) in case the name changed hands in between.
     struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return fail(MMIOERR_CANNOTOPEN);
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return fail(MMIOERR_CANNOTOPEN);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return fail(MMIOERR_CANNOTOPEN);
     }

@@ -26,6 +26,10 @@ struct MmioFile {
     bool RefillAfterEnd();
     // Copies up to count bytes from the position on; returns the bytes copied, -1 on error.
     std::int64_t Read(char* out, std::int64_t count);
+    // The offset of the first byte in [from, end) that is not zero; when there is none (or
+    // the file cannot be read), the smaller of end and the file's size, never below from. Holes of a
+    // sparse file are passed over without reading them. Moves the position.
+    std::int64_t FirstNonZero(std::int64_t from, std::int64_t end);
 };
 
 inline MmioFile* FromHandle(HMMIO h) { return reinterpret_cast<MmioFile*>(h); }

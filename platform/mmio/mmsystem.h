@@ -1,6 +1,9 @@
 // Buffered RIFF file I/O and the wave-out format query, with the platform's records.
 #pragma once
 
+#include <cstddef>
+#include <cstring>
+
 #include "platform/kernel/types.h"
 
 #pragma pack(push, 1)
@@ -23,12 +26,39 @@ struct PCMWAVEFORMAT {
     WORD nBlockAlign;
     WORD wBitsPerSample;
 };
+// How files of more than 16 bits or 2 channels are written: the 18 bytes, then (with
+// cbSize 22) the valid bits, the speaker mask and the sample format's GUID.
+struct WAVEFORMATEXTENSIBLE {
+    WAVEFORMATEX Format;
+    WORD wValidBitsPerSample;
+    DWORD dwChannelMask;
+    GUID SubFormat;
+};
 #pragma pack(pop)
 static_assert(sizeof(WAVEFORMATEX) == 18, "WAVEFORMATEX is 18 bytes");
 static_assert(sizeof(PCMWAVEFORMAT) == 16, "PCMWAVEFORMAT is 16 bytes");
+static_assert(sizeof(WAVEFORMATEXTENSIBLE) == 40, "WAVEFORMATEXTENSIBLE is 40 bytes");
 using LPWAVEFORMATEX = WAVEFORMATEX*;
 
 constexpr WORD WAVE_FORMAT_PCM = 1;
+constexpr WORD WAVE_FORMAT_IEEE_FLOAT = 3;
+constexpr WORD WAVE_FORMAT_EXTENSIBLE = 0xFFFE;
+constexpr WORD kExtensibleExtraBytes = sizeof(WAVEFORMATEXTENSIBLE) - sizeof(WAVEFORMATEX);
+constexpr GUID KSDATAFORMAT_SUBTYPE_PCM = {0x00000001, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
+// Integer PCM samples: tag 1, or the extensible tag with the PCM sub-format. The
+// extensible record's extra bytes are read only when cbSize says they are there.
+inline bool IsPcmFormat(const WAVEFORMATEX& f) {
+    if (f.wFormatTag == WAVE_FORMAT_PCM) return true;
+    if (f.wFormatTag != WAVE_FORMAT_EXTENSIBLE || f.cbSize < kExtensibleExtraBytes) return false;
+    // Copied out: a packed record need not sit where a GUID may be loaded from.
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(&f);
+    GUID subFormat;
+    WORD validBits;
+    std::memcpy(&subFormat, bytes + offsetof(WAVEFORMATEXTENSIBLE, SubFormat), sizeof subFormat);
+    std::memcpy(&validBits, bytes + offsetof(WAVEFORMATEXTENSIBLE, wValidBitsPerSample), sizeof validBits);
+    return subFormat == KSDATAFORMAT_SUBTYPE_PCM && validBits <= f.wBitsPerSample;
+}
 
 constexpr FOURCC mmioFOURCC(char a, char b, char c, char d) {
     return static_cast<FOURCC>(static_cast<BYTE>(a)) | (static_cast<FOURCC>(static_cast<BYTE>(b)) << 8) |
@@ -121,9 +151,10 @@ constexpr DWORD WAVE_FORMAT_QUERY = 0x0001;
 // With WAVE_FORMAT_QUERY (device WAVE_MAPPER or 0): 0 for every PCM format the layer can
 // really play, else WAVERR_BADFORMAT; no device is opened. The rule, which the sound layer
 // accepts exactly and must keep in step with:
-//   wFormatTag 1, nChannels 1 or 2, wBitsPerSample 8 or 16, nSamplesPerSec 8000..96000,
+//   integer PCM (IsPcmFormat), wBitsPerSample 8, 16, 24 or 32, nSamplesPerSec 8000..96000,
+//   nChannels 1 or 2 (up to 8 with the extensible tag, whose speaker layout says which),
 //   nBlockAlign == nChannels * wBitsPerSample / 8,
-//   nAvgBytesPerSec == nSamplesPerSec * nBlockAlign (cbSize is not looked at).
+//   nAvgBytesPerSec == nSamplesPerSec * nBlockAlign (for tag 1, cbSize is not looked at).
 // Other uses are not supported (MMSYSERR_ERROR); a null format is MMSYSERR_INVALPARAM.
 bool IsPlayablePcmFormat(const WAVEFORMATEX& format);
 MMRESULT waveOutOpen(HWAVEOUT* handle, UINT device, const WAVEFORMATEX* format,

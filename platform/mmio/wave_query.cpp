@@ -1,9 +1,17 @@
 #include "platform/mmio/mmsystem.h"
 
+namespace {
+
+constexpr WORD kMaxExtensibleChannels = 8;  // 7.1
+
+}  // namespace
+
 bool IsPlayablePcmFormat(const WAVEFORMATEX& f) {
-    if (f.wFormatTag != WAVE_FORMAT_PCM) return false;
-    if (f.nChannels != 1 && f.nChannels != 2) return false;
-    if (f.wBitsPerSample != 8 && f.wBitsPerSample != 16) return false;
+    if (!IsPcmFormat(f)) return false;
+    const WORD maxChannels = f.wFormatTag == WAVE_FORMAT_EXTENSIBLE ? kMaxExtensibleChannels : 2;
+    if (f.nChannels < 1 || f.nChannels > maxChannels) return false;
+    if (f.wBitsPerSample != 8 && f.wBitsPerSample != 16 && f.wBitsPerSample != 24 && f.wBitsPerSample != 32)
+        return false;
     if (f.nSamplesPerSec < 8000 || f.nSamplesPerSec > 96000) return false;
     const DWORD blockAlign = static_cast<DWORD>(f.nChannels) * f.wBitsPerSample / 8;
     return f.nBlockAlign == blockAlign && f.nAvgBytesPerSec == f.nSamplesPerSec * blockAlign;

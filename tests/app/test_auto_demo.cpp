@@ -82,10 +82,21 @@ TEST_F(DemoTest, ZeroTimerStallsTheStep) {
     EXPECT_EQ(dlg().m_nDemoStep, 1);
 }
 
-TEST_F(DemoTest, NoStepsMeansNoDemoButTheCaptureStays) {
+TEST_F(DemoTest, NoStepsMeansNoDemoButTheCaptureStaysAndTheUserIsToldWhy) {
+    testing::internal::CaptureStderr();
     Open("[Counter]\nDemoLoop=TRUE\n");
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("test_demo.ini has no steps"), std::string::npos);
     EXPECT_EQ(dlg().m_bScript, 0);
     EXPECT_EQ(dlg().m_pPlayer, nullptr);
+    EXPECT_EQ(GetCapture(), dlg().m_hWnd);
+
+    world.Close();
+    testing::internal::CaptureStderr();
+    world.Open("no_such_script.ini");
+    const std::string told = testing::internal::GetCapturedStderr();
+    EXPECT_NE(told.find("the auto-demo script " + app_test::NativeProgramDir() + "/no_such_script.ini was not found"),
+              std::string::npos)
+        << told;
     EXPECT_EQ(GetCapture(), dlg().m_hWnd);
 }
 

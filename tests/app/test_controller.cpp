@@ -9,6 +9,9 @@
 #include "motion/spatial_player.h"
 #include "platform/dsound/dsound_test.h"
 #include "platform/user/host.h"
+#include "platform/kernel/module.h"
+#include "res/resource_ids.h"
+#include "tests/support/pcm_wav.h"
 #include "tests/app/support/dialog_world.h"
 #include "tests/app/support/test_support.h"
 
@@ -206,8 +209,8 @@ TEST_F(ControllerTest, LoadErrorShowsOneBoxPerPressAndLeavesTheSpriteWhereItWas)
     EXPECT_TRUE(EqualRect(&sprite, &after)) << "the player that failed to load never placed the source";
     ASSERT_EQ(world.host.boxes.size(), 1u);
     char reason[256] = "";
-    LoadStringA(AfxGetResourceHandle(), 104, reason, sizeof reason);
-    EXPECT_EQ(world.host.boxes[0].text, std::string("File:\\nowhere\\missing.wav    ") + reason);
+    LoadStringA(AfxGetResourceHandle(), IDS_FILEMISSING, reason, sizeof reason);
+    EXPECT_EQ(world.host.boxes[0].text, std::string("File:/nowhere/missing.wav    ") + reason);
     EXPECT_EQ(world.host.boxes[0].caption, dlg().GetWindowText());
     // The box's own loop has already delivered the stop notification.
     app_test::Pump(10);
@@ -216,6 +219,20 @@ TEST_F(ControllerTest, LoadErrorShowsOneBoxPerPressAndLeavesTheSpriteWhereItWas)
 
     Command(kCmdPlay);
     EXPECT_EQ(world.host.boxes.size(), 2u);
+
+    // A file the probe accepts but that cannot be loaded ends the same way, not in silence.
+    const std::string cut = app_test::NativeProgramDir() + "/cut_data.wav";
+    sound_testing::WriteWav(cut, sound_testing::PcmFormat(22050, 1, 16), std::vector<std::uint8_t>(400), 40000);
+    const std::string cutLayer = LayerPath(cut);
+    Command(kCmdCustomSource, reinterpret_cast<LPARAM>(cutLayer.c_str()));
+    Command(kCmdPlay);
+    EXPECT_EQ(dlg().m_pPlayer, nullptr);
+    ASSERT_EQ(world.host.boxes.size(), 3u);
+    LoadStringA(AfxGetResourceHandle(), IDS_LOADERROR, reason, sizeof reason);
+    EXPECT_EQ(world.host.boxes[2].text, "File:" + cut + "    " + reason);
+    app_test::Pump(10);
+    EXPECT_EQ(dlg().m_skin.GetState(kCmdPlay), 1);
+    app_test::RemoveFile(cut);
 }
 
 TEST_F(ControllerTest, TooLongCustomPathIsRefused) {

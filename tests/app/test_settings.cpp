@@ -1,6 +1,7 @@
 // The main keys of the settings file: written at exit, read back at start, and what a
 // stored value the program cannot use turns into.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 
@@ -114,6 +115,23 @@ TEST(Settings, StoredPathModesBeyondTheButtonsPlayAsStored) {
     EXPECT_NE(world.dlg->m_hThread, nullptr);
     world.Close();
     EXPECT_EQ(world.IniValue("3DSOUNDDEMO_PATH"), "5");
+}
+
+TEST(Settings, AReadOnlyFileIsLeftAsItIsAndTheUserIsTold) {
+    DialogWorld world;
+    world.WriteSettings("3DSOUNDDEMO_PATH=3\n");
+    ::chmod(world.SettingsNative().c_str(), 0444);
+    world.Open();
+    world.dlg->OnPanelCommand(13, 0);
+    testing::internal::CaptureStderr();
+    world.Close();
+    const std::string told = testing::internal::GetCapturedStderr();
+    ::chmod(world.SettingsNative().c_str(), 0644);
+    EXPECT_EQ(app_test::ReadFile(world.SettingsNative()), "[ZOR3DPLAYER]\n3DSOUNDDEMO_PATH=3\n");
+    EXPECT_NE(told.find("Zor3DPlayer: the settings could not be saved in " + world.SettingsNative() +
+                        ": Permission denied."),
+              std::string::npos)
+        << told;
 }
 
 }  // namespace

@@ -40,6 +40,21 @@ grep -qx '3DSOUNDDEMO_SOURCE=1' "$settings" && grep -qx '3DSOUNDDEMO_PATH=2' "$s
 [ -z "$(ls -A "$work/elsewhere")" ] || fail "the player wrote into the current folder: $(ls -A "$work/elsewhere")"
 rm "$program/short.ini"
 
+# A folder that is not the user's to write, as a system-wide install is: the settings go to
+# the user's own copy, which starts from what the folder holds, and the folder stays as it was.
+printf '[Counter]\nDemoCounter=1\nDemoLoop=FALSE\n[AutoDemo1]\nTimer=300\nSoundSource=Helicopter\nEnableEffects=FALSE\n' \
+    > "$program/ro.ini"
+kept=$(cksum < "$settings")
+chmod a-w "$program"
+(cd "$work/elsewhere" && XDG_CONFIG_HOME="$work/config" PATH="$prefix/bin:$PATH" timeout 60 zor3dplayer ro.ini) ||
+    { chmod u+w "$program"; fail "the player in a read-only folder exited with $?"; }
+chmod u+w "$program"
+copy="$work/config/zor3dplayer/Zor3DPlayer.ini"
+grep -qx '3DSOUNDDEMO_SOURCE=2' "$copy" && grep -qx '3DSOUNDDEMO_PATH=2' "$copy" ||
+    fail "the user's copy does not keep the choices: $(cat "$copy" 2>&1)"
+[ "$(cksum < "$settings")" = "$kept" ] || fail "the settings in the read-only folder were changed"
+rm "$program/ro.ini"
+
 before=$(cksum < "$settings")
 "$cmake" --install "$build" --prefix "$prefix" >/dev/null
 [ "$(cksum < "$settings")" = "$before" ] || fail "installing again changed the settings"

@@ -272,6 +272,20 @@ TEST_F(PanelTest, APathTooLongToLoadIsSkippedButNeverCutNorOverwritten) {
     EXPECT_STREQ(static_cast<char*>(List()->GetItemDataPtr(0)), "\\m\\ok.wav");
     EXPECT_EQ(std::string(static_cast<char*>(List()->GetItemDataPtr(1))), longest);
     EXPECT_EQ(List()->GetCurSel(), 1);
+
+    // Kept last: an item removed below it must not come back with the next run.
+    WriteIni("CUSTOMERCOUNT=3\nCUSTOMER0=\\m\\a.wav\nCUSTOMER1=\\m\\b.wav\nCUSTOMER2=" + tooLong + "\n");
+    panel->LoadCustomList();
+    List()->SetCurSel(1);
+    panel->OnRemoveCustomFile();
+    panel->DestroyWindow();
+    delete panel;
+    panel = nullptr;
+    CreatePanel();
+    Notify(kNotifySettingsPath, reinterpret_cast<LPARAM>(settings.c_str()));
+    ASSERT_EQ(List()->GetCount(), 1);
+    EXPECT_STREQ(static_cast<char*>(List()->GetItemDataPtr(0)), "\\m\\a.wav");
+    EXPECT_NE(app_test::ReadFile(settingsNative).find("CUSTOMER2=" + tooLong + "\n"), std::string::npos);
 }
 
 TEST_F(PanelTest, SavingWritesCountSelectionAndItemsOnDestroy) {

@@ -2,6 +2,9 @@
 // picks: pure functions of the pad, checked against the program's layout numbers.
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <tuple>
+
 #include "panels/position_pad.h"
 
 namespace {
@@ -41,6 +44,21 @@ TEST(SpriteRect, FarOutsideTheRoomIsEmptyOrTrimmed) {
     EXPECT_EQ(r.left, kRoom.left);
     EXPECT_EQ(r.top, kRoom.top);
     EXPECT_LE(r.right, kRoom.right);
+}
+
+TEST(SpriteRect, PointsBeyondAnyRoomNeitherOverflowNorAppearInside) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (float far : {1e9f, -1e9f, 3e38f, inf, -inf}) {
+        ExpectRect(ComputeSpriteRect(kRoom, kSprite, far, 0, 0), 0, 0, 0, 0);
+        ExpectRect(ComputeSpriteRect(kRoom, kSprite, 0, 0, far), 0, 0, 0, 0);
+    }
+    // Grown past every wall, a sprite is trimmed to the whole room; shrunk past nothing,
+    // it vanishes.
+    for (float huge : {1e9f, inf}) ExpectRect(ComputeSpriteRect(kRoom, kSprite, 0, huge, 0), 305, 99, 616, 412);
+    ExpectRect(ComputeSpriteRect(kRoom, kSprite, 0, -1e9f, 0), 0, 0, 0, 0);
+    for (const auto& [x, y, z] : {std::tuple{nan, 0.0f, 0.0f}, {0.0f, nan, 0.0f}, {0.0f, 0.0f, nan}})
+        ExpectRect(ComputeSpriteRect(kRoom, kSprite, x, y, z), 0, 0, 0, 0);
 }
 
 TEST(SpeakerImage, TableByLowByte) {

@@ -37,9 +37,10 @@ std::vector<std::uint8_t> MakePcm(const WAVEFORMATEX& f, std::size_t frames, Sam
             if (f.wBitsPerSample == 8) {
                 bytes.push_back(static_cast<std::uint8_t>(std::lround(v * 127.0) + 128));
             } else {
-                const auto s = static_cast<std::int16_t>(std::lround(v * 32000.0));
-                bytes.push_back(static_cast<std::uint8_t>(s & 0xFF));
-                bytes.push_back(static_cast<std::uint8_t>((s >> 8) & 0xFF));
+                // 16, 24 or 32 bits, little-endian, at the same 32000/32768 of full scale.
+                const int width = f.wBitsPerSample / 8;
+                const auto s = static_cast<std::int64_t>(std::llround(v * 32000.0 * std::ldexp(1.0, 8 * (width - 2))));
+                for (int b = 0; b < width; ++b) bytes.push_back(static_cast<std::uint8_t>((s >> (8 * b)) & 0xFF));
             }
         }
     }
@@ -64,16 +65,26 @@ inline bool WriteWav(const std::string& path, const WAVEFORMATEX& f, const std::
     std::vector<std::uint8_t> out;
     const std::uint32_t dataSize = dataSizeClaim >= 0 ? static_cast<std::uint32_t>(dataSizeClaim)
                                                       : static_cast<std::uint32_t>(data.size());
+    // The extensible tag gets its 22 extra bytes: valid bits, no speaker mask, and PCM.
+    const bool extensible = f.wFormatTag == WAVE_FORMAT_EXTENSIBLE;
+    const std::uint32_t formatSize = extensible ? 40 : 16;
     out.insert(out.end(), {'R', 'I', 'F', 'F'});
-    PutLe(out, 4 + 8 + 16 + 8 + dataSize + (dataSize & 1), 4);
+    PutLe(out, 4 + 8 + formatSize + 8 + dataSize + (dataSize & 1), 4);
     out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    PutLe(out, 16, 4);
+    PutLe(out, formatSize, 4);
     PutLe(out, f.wFormatTag, 2);
     PutLe(out, f.nChannels, 2);
     PutLe(out, f.nSamplesPerSec, 4);
     PutLe(out, f.nAvgBytesPerSec, 4);
     PutLe(out, f.nBlockAlign, 2);
     PutLe(out, f.wBitsPerSample, 2);
+    if (extensible) {
+        PutLe(out, 22, 2);
+        PutLe(out, f.wBitsPerSample, 2);
+        PutLe(out, 0, 4);
+        const GUID& pcm = KSDATAFORMAT_SUBTYPE_PCM;
+        out.insert(out.end(), reinterpret_cast<const std::uint8_t*>(&pcm), reinterpret_cast<const std::uint8_t*>(&pcm) + 16);
+    }
     out.insert(out.end(), {'d', 'a', 't', 'a'});
     PutLe(out, dataSize, 4);
     out.insert(out.end(), data.begin(), data.end());

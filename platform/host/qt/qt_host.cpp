@@ -9,6 +9,7 @@
 #include <QWindow>
 
 #include "platform/host/qt/event_waiter.h"
+#include "platform/host/qt/headless_box.h"
 #include "platform/host/qt/native_combo.h"
 #include "platform/host/qt/native_dialogs.h"
 #include "platform/host/qt/surface_presenter.h"
@@ -127,6 +128,10 @@ public:
     void HideToolTip(HWND) override { QToolTip::hideText(); }
 
     void BeginMessageBox(const user_host::MessageBoxRequest& request, std::function<void(int)> done) override {
+        if (RunsWithoutDisplay()) {
+            if (done) done(AnswerWithoutDisplay(request));
+            return;
+        }
         ShowMessageBox(OwnerWidget(request.owner), request, [this, done = std::move(done)](int result) {
             if (done) done(result);
             waiter_->Interrupt();

@@ -1,4 +1,6 @@
 // The sound module's routines and state, heard through the loopback device.
+#include <unistd.h>
+
 #include <cstring>
 
 #include "platform/kernel/sync.h"
@@ -224,16 +226,18 @@ TEST_F(SoundModuleTest, RestoreSucceedsWhenTheDeviceReturnsDuringTheRetries) {
     CloseHandle(helper);
 }
 
-TEST_F(SoundModuleTest, FillAfterAFailedReadCopiesOnlyWhatWasReadAndSilencesTheRest) {
+TEST_F(SoundModuleTest, DataTheFileDoesNotHoldIsNeverBufferedAndAFailedRefillIsSilenceAndSaysSo) {
     OpenLikeThePlayer();
     const WAVEFORMATEX f = PcmFormat(22050, 1, 8);
-    const auto data = Tone(f, 400.0, 0.2, 0.9);
-    // The data chunk claims twice what the file holds, so every full read fails.
-    ASSERT_EQ(Load(Clip("short.wav", f, data, static_cast<long>(data.size() * 2))), S_OK);
-    ASSERT_NE(g_pDSBuffer, nullptr);
-    EXPECT_EQ(g_dwBufferBytes, data.size() * 2);
-    // The failed read in the load used up the reader's count: this fill reads nothing.
-    EXPECT_EQ(FillSourceBuffer(), S_OK);
+    const auto data = Tone(f, 400.0, 1.0, 0.9);  // more than the reader's own buffer holds
+    // The data chunk claims twice what the file holds: no buffer is made for it.
+    EXPECT_EQ(Load(Clip("short.wav", f, data, static_cast<long>(data.size() * 2))), 1);
+    EXPECT_EQ(g_pDSBuffer, nullptr);
+    // A clip whose file shrinks once it is loaded: the refill fails and leaves silence.
+    const std::string path = Clip("shrinks.wav", f, data);
+    ASSERT_EQ(Load(path), S_OK);
+    ASSERT_EQ(::truncate(path.c_str(), 100), 0);
+    EXPECT_EQ(FillSourceBuffer(), E_FAIL);
     void* p = nullptr;
     DWORD n = 0;
     ASSERT_EQ(g_pDSBuffer->Lock(0, g_dwBufferBytes, &p, &n, nullptr, nullptr, 0), DS_OK);
@@ -243,6 +247,32 @@ TEST_F(SoundModuleTest, FillAfterAFailedReadCopiesOnlyWhatWasReadAndSilencesTheR
     SetSourceParameters({0, 0, 1}, {0, 0, 0});
     ASSERT_EQ(PlaySource(), S_OK);
     EXPECT_LT(Level(Render(0.1)), 1e-4);
+}
+
+// 24 and 32 bits reach the output as float: a tone far below the 16-bit step is heard,
+// at its own level; six channels are all mixed down, like stereo.
+TEST_F(SoundModuleTest, WideSamplesReachTheOutputAsFloatAndEveryChannelIsMixedDown) {
+    OpenLikeThePlayer();
+    const auto levelOf = [this](const WAVEFORMATEX& f, const std::vector<std::uint8_t>& data) {
+        EXPECT_EQ(Load(Clip("clip.wav", f, data)), S_OK) << f.wBitsPerSample << " bits";
+        SetSourceParameters({0, 0, 1}, {0, 0, 0});
+        PlaySource();
+        Render(0.05);  // the clip before has faded out
+        return Level(Render(0.2));
+    };
+    for (WORD bits : {24, 32}) {
+        const WAVEFORMATEX f = PcmFormat(kRate, 2, bits);
+        const double level = levelOf(f, Tone(f, 500.0, 0.5, 1e-5));
+        EXPECT_TRUE(level > 2e-6 && level < 2e-5) << bits << " bits: " << level;
+    }
+    const WAVEFORMATEX mono = PcmFormat(kRate, 1, 16);
+    const double reference = levelOf(mono, Tone(mono, 500.0, 0.5, 0.1));
+    WAVEFORMATEX six = PcmFormat(kRate, 6, 16);
+    six.wFormatTag = WAVE_FORMAT_EXTENSIBLE;
+    const auto firstOfSix = MakePcm(six, kRate / 2, [](std::size_t i, int c) {
+        return c == 0 ? 0.6 * std::sin(2.0 * kPi * 500.0 * static_cast<double>(i) / kRate) : 0.0;
+    });
+    EXPECT_NEAR(levelOf(six, firstOfSix) / reference, 1.0, 0.1);
 }
 
 TEST_F(SoundModuleTest, ListenerPropertiesGoThroughTheSourceAndLeaveNoReference) {

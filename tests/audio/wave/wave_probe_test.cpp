@@ -23,6 +23,9 @@ TEST_F(WaveProbeTest, PlayablePcmGivesTheDataSize) {
     EXPECT_EQ(Probe(SimpleWave(Pattern(7), PcmFmt(1, 8000, 8))), 7u);
     // An 18-byte format: cbSize is read too but does not matter for PCM.
     EXPECT_EQ(Probe(SimpleWave("abcd", Chunk("fmt ", FormatHead(1, 2, 48000, 16) + U16(99)))), 4u);
+    // More than 16 bits, and the extensible record that says "PCM" only in its sub-format.
+    EXPECT_EQ(Probe(SimpleWave(Pattern(6), PcmFmt(2, 48000, 24))), 6u);
+    EXPECT_EQ(Probe(SimpleWave(Pattern(36), ExtensibleFmt(6, 48000, 24))), 36u);
     // The declared size is the answer, even when the file holds less.
     EXPECT_EQ(Probe(Riff("WAVE", PcmFmt() + ChunkDeclaring("data", 100000, "xy"))), 100000u);
 }
@@ -43,7 +46,9 @@ TEST_F(WaveProbeTest, RefusesWhatTheReaderWouldNotOrCouldNotPlay) {
     };
     const Case cases[] = {
         {"not PCM", Riff("WAVE", Chunk("fmt ", FormatHead(2, 2, 44100, 4) + U16(32) + Pattern(32)) + data)},
-        {"24-bit PCM", Riff("WAVE", PcmFmt(2, 44100, 24) + data)},
+        {"float", Riff("WAVE", Chunk("fmt ", FormatHead(3, 2, 44100, 32)) + data)},
+        {"extensible float", Riff("WAVE", ExtensibleFmt(2, 44100, 32, 3) + data)},
+        {"extensible cut before its sub-format", Riff("WAVE", Chunk("fmt ", ExtensibleFmt(2, 44100, 24).substr(8, 30)) + data)},
         {"short format leaves bits at 0", Riff("WAVE", Chunk("fmt ", FormatHead(1, 2, 44100, 16).substr(0, 14)) + data)},
         {"format cut by the end of file", std::string("RIFF") + U32(100) + "WAVEfmt " + U32(16) + "\x01\x00\x02"},
         {"data before format", Riff("WAVE", data + PcmFmt())},

@@ -138,7 +138,7 @@ TEST(DeviceObjects, EveryPlayablePcmFormatMakesA3DBufferAndOthersAreRefused) {
     LoopbackDevice dev;
     for (DWORD rate : {8000u, 11025u, 22050u, 44100u, 48000u, 96000u})
         for (WORD channels : {1, 2})
-            for (WORD bits : {8, 16}) {
+            for (WORD bits : {8, 16, 24, 32}) {
                 WAVEFORMATEX f = PcmFormat(rate, channels, bits);
                 DSBUFFERDESC d = SourceDesc(&f, f.nAvgBytesPerSec / 10);
                 IDirectSoundBuffer* b = nullptr;
@@ -156,7 +156,7 @@ TEST(DeviceObjects, EveryPlayablePcmFormatMakesA3DBufferAndOthersAreRefused) {
     EXPECT_EQ(refused(PcmFormat(7999, 1, 16)), DSERR_BADFORMAT);
     EXPECT_EQ(refused(PcmFormat(96001, 1, 16)), DSERR_BADFORMAT);
     EXPECT_EQ(refused(PcmFormat(22050, 3, 16)), DSERR_BADFORMAT);
-    EXPECT_EQ(refused(PcmFormat(22050, 1, 24)), DSERR_BADFORMAT);
+    EXPECT_EQ(refused(PcmFormat(22050, 1, 12)), DSERR_BADFORMAT);
     WAVEFORMATEX odd = f;
     odd.nBlockAlign = 3;
     EXPECT_EQ(refused(odd), DSERR_BADFORMAT);

@@ -1,6 +1,7 @@
 #include "platform/kernel/profile.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <thread>
 
 #include "platform/kernel/atomic_file.h"
+#include "platform/kernel/last_error.h"
 #include "tests/platform/kernel/temp_dir.h"
 
 namespace {
@@ -73,7 +75,9 @@ TEST_F(ProfileTest, MissingFileSectionOrKeyGivesDefault) {
     std::string file = dir.Write("d.ini", "[s]\nk=1\nempty=\n");
     std::string missing = dir.File("nope.ini");
     EXPECT_EQ(GetPrivateProfileIntA("s", "k", 7, missing.c_str()), 7u);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND) << "no file is told apart from no key";
     EXPECT_EQ(GetPrivateProfileIntA("t", "k", 7, file.c_str()), 7u);
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
     EXPECT_EQ(GetPrivateProfileIntA("s", "x", -3, file.c_str()), static_cast<UINT>(-3));
     EXPECT_EQ(GetString("s", "x", file, "fallback"), "fallback");
     EXPECT_EQ(GetString("s", "x", missing, nullptr), "");
@@ -239,12 +243,19 @@ TEST_F(ProfileTest, InterruptedWritesLeaveTheOldFileIntactAndALaterWriteClearsTh
 
     EXPECT_TRUE(WritePrivateProfileStringA("s", "k", "new", file.c_str()));
     EXPECT_EQ(GetString("s", "k", file), "new");
+    EXPECT_EQ(dir.EntryCount(), 3u) << "a fresh one may be a writer's in another pid namespace";
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        if (entry.path().filename().string().find(".tmp") == std::string::npos) continue;
+        const timespec twoMinutesAgo[2] = {{::time(nullptr) - 120, 0}, {::time(nullptr) - 120, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, entry.path().c_str(), twoMinutesAgo, 0), 0);
+    }
+    EXPECT_TRUE(WritePrivateProfileStringA("s", "k", "newer", file.c_str()));
     EXPECT_EQ(dir.EntryCount(), 2u) << "the dead writer's is gone, the busy one's stays";
 
     EXPECT_EQ(Finish(busy, busyRelease), 0);
-    EXPECT_TRUE(WritePrivateProfileStringA("s", "k", "newer", file.c_str()));
+    EXPECT_TRUE(WritePrivateProfileStringA("s", "k", "newest", file.c_str()));
     EXPECT_EQ(dir.EntryCount(), 1u);
-    EXPECT_EQ(dir.Read("atomic.ini"), "[s]\nk=newer\n; note\n");
+    EXPECT_EQ(dir.Read("atomic.ini"), "[s]\nk=newest\n; note\n");
 }
 
 // Saving settings that did not change must not replace the file (each replacement waits
@@ -276,6 +287,45 @@ TEST_F(ProfileTest, RewriteKeepsPermissionsAndSymlinks) {
     struct stat st;
     ASSERT_EQ(::stat(target.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
+    // A file the user made read-only is not replaced, whoever runs the program.
+    ::chmod(target.c_str(), 0444);
+    EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "3", link.c_str()));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(dir.Read("real.ini"), "[s]\nk=2\n");
+}
+
+// A system-wide install: the folder is not the user's, so the user's own copy holds the
+// changes, starting from what the file there says.
+TEST_F(ProfileTest, AProtectedFolderKeepsAPerUserCopy) {
+    const std::string folder = dir.File("program");
+    std::filesystem::create_directory(folder);
+    const std::string file = folder + "/Player.ini";
+    std::ofstream(file) << "[s]\nk=1\nother=x\n";
+    ::chmod(folder.c_str(), 0555);
+    ::setenv("XDG_CONFIG_HOME", dir.File("config").c_str(), 1);
+    EXPECT_EQ(GetString("s", "k", file), "1");
+    EXPECT_TRUE(WritePrivateProfileStringA("s", "k", "2", file.c_str()));
+    EXPECT_EQ(GetString("s", "k", file), "2");
+    EXPECT_EQ(dir.Read("config/kernel_profile_test/Player.ini"), "[s]\nk=2\nother=x\n");
+    EXPECT_EQ(dir.Read("program/Player.ini"), "[s]\nk=1\nother=x\n");
+    ::unsetenv("XDG_CONFIG_HOME");
+    ::chmod(folder.c_str(), 0755);
+}
+
+TEST_F(ProfileTest, ProcessesWritingAtOnceKeepEachOthersKeys) {
+    const std::string file = dir.Write("shared.ini", "[s]\n");
+    const auto key = [](int w, int i) { return "k" + std::to_string(w) + "_" + std::to_string(i); };
+    pid_t writers[2];
+    for (int w = 0; w < 2; ++w)
+        if ((writers[w] = ::fork()) == 0) {
+            for (int i = 0; i < 40; ++i) WritePrivateProfileStringA("s", key(w, i).c_str(), "v", file.c_str());
+            ::_exit(0);
+        }
+    for (pid_t writer : writers) ::waitpid(writer, nullptr, 0);
+    int lost = 0;
+    for (int w = 0; w < 2; ++w)
+        for (int i = 0; i < 40; ++i) lost += GetString("s", key(w, i).c_str(), file) != "v";
+    EXPECT_EQ(lost, 0);
 }
 
 TEST_F(ProfileTest, UnreadableTargetIsNeverReplaced) {
@@ -283,8 +333,14 @@ TEST_F(ProfileTest, UnreadableTargetIsNeverReplaced) {
     std::filesystem::create_directory(dir.File("folder.ini"));
     std::string file = dir.File("folder.ini");
     EXPECT_EQ(GetPrivateProfileIntA("s", "k", 5, file.c_str()), 5u);
+    EXPECT_EQ(GetLastError(), ERROR_BAD_FILE_TYPE);
     EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "1", file.c_str()));
     EXPECT_TRUE(std::filesystem::is_directory(file));
+    // A pipe in its place is not waited on.
+    const std::string pipe = dir.File("pipe.ini");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(GetPrivateProfileIntA("s", "k", 6, pipe.c_str()), 6u);
+    EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "1", pipe.c_str()));
 }
 
 TEST_F(ProfileTest, GarbageFilesReadWithoutHarm) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "platform/mmio/mmsystem.h"
@@ -167,6 +168,23 @@ TEST_F(ChunkTest, HugeSizesEndTheSearchWithoutOverflow) {
     big.dwDataOffset = 0x7FFFFFF0u;
     big.cksize = 0xFFFFFFFFu;
     EXPECT_EQ(mmioAscend(h, &big, 0), MMIOERR_CANNOTSEEK);
+}
+
+TEST_F(ChunkTest, RunsOfZerosEndTheSearchWhereTheEightByteWalkWould) {
+    // Zeros, written and then a hole, are empty chunks walked 8 bytes at a time: a RIFF
+    // chunk on that grid is found (and the zeros inside it passed), one off it is not.
+    const std::string riff = Riff("WAVE", std::string(40, '\0') + Chunk("fmt ", "ok"));
+    for (const long at : {3L << 20, (3L << 20) + 4}) {
+        const std::string path = dir.Write("zeros.riff", std::string(5000, '\0'));
+        std::fstream(path, std::ios::in | std::ios::out | std::ios::binary).seekp(at).write(riff.data(), riff.size());
+        if (h) mmioClose(h, 0);
+        ASSERT_NE(h = mmioOpenA(const_cast<char*>(path.c_str()), nullptr, MMIO_ALLOCBUF), nullptr);
+        MMCKINFO found{0, 0, mmioFOURCC('W', 'A', 'V', 'E'), 0, 0};
+        const MMRESULT result = mmioDescend(h, &found, nullptr, MMIO_FINDRIFF);
+        EXPECT_EQ(result, at % 8 ? MMIOERR_CHUNKNOTFOUND : MMSYSERR_NOERROR) << at;
+        MMCKINFO fmt{};
+        EXPECT_EQ(result != MMSYSERR_NOERROR || Find(&fmt, "fmt ", &found) == MMSYSERR_NOERROR, true);
+    }
 }
 
 TEST_F(ChunkTest, TruncatedHeadersAreNotFound) {

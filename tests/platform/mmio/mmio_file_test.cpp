@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <string>
 
@@ -31,13 +33,18 @@ protected:
     HMMIO h = nullptr;
 };
 
-TEST_F(MmioFileTest, OpenRefusesMissingFilesFoldersAndWriting) {
+TEST_F(MmioFileTest, OpenRefusesMissingFilesFoldersDevicesPipesAndWriting) {
     MMIOINFO info{};
     std::string missing = dir.File("missing.wav");
     EXPECT_EQ(mmioOpenA(missing.data(), &info, MMIO_ALLOCBUF), nullptr);
     EXPECT_EQ(info.wErrorRet, MMIOERR_CANNOTOPEN);
     std::string folder = dir.path();
     EXPECT_EQ(mmioOpenA(folder.data(), nullptr, MMIO_ALLOCBUF), nullptr);
+    // Opening a pipe nobody writes to would wait for ever; a device never ends.
+    std::string fifo = dir.File("pipe.wav");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(mmioOpenA(fifo.data(), nullptr, MMIO_ALLOCBUF), nullptr);
+    EXPECT_EQ(mmioOpenA(const_cast<char*>("/dev/zero"), nullptr, MMIO_ALLOCBUF), nullptr);
     EXPECT_EQ(mmioOpenA(path.data(), nullptr, MMIO_WRITE), nullptr);
     EXPECT_EQ(mmioOpenA(nullptr, nullptr, MMIO_ALLOCBUF), nullptr);
     // The layer's backslash form names the same file.

@@ -33,5 +33,11 @@ inline std::string FormatHead(std::uint16_t tag, std::uint16_t channels, std::ui
 inline std::string PcmFmt(std::uint16_t channels = 2, std::uint32_t rate = 44100, std::uint16_t bits = 16) {
     return Chunk("fmt ", FormatHead(1, channels, rate, bits));
 }
+// The 40-byte extensible "fmt " chunk; sub-format 1 is PCM, 3 float.
+inline std::string ExtensibleFmt(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits,
+                                 std::uint32_t subFormat = 1) {
+    return Chunk("fmt ", FormatHead(0xFFFE, channels, rate, bits) + U16(22) + U16(bits) + U32(0) + U32(subFormat) +
+                             U16(0) + U16(0x10) + std::string("\x80\x00\x00\xAA\x00\x38\x9B\x71", 8));
+}
 
 }  // namespace riff
