@@ -1,7 +1,7 @@
 // The layer on a real sound server (a private PulseAudio or PipeWire with null sinks): the
 // output follows the default sink while a sound plays, the speaker configuration tells the
-// new layout at once, and a stuck server holds up neither the speaker poll nor a position
-// update.
+// new layout at once, the listener's choice switches binaural rendering, and a stuck server
+// holds up neither the speaker poll nor a position update.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -74,6 +74,13 @@ TEST_P(ServerFollowTest, TheOutputFollowsTheDefaultSinkTellsItsLayoutAndNeverWai
               0.0)
         << "the sound was not carried across, still playing";
     std::printf("[ %s ] on the new default in %.2f s, its layout shown %.2f s later\n", NameOf(GetParam()), moved, shown);
+    // The listener's choice turns binaural rendering on and off again while it plays.
+    for (const auto [choice, shows] : {std::pair(SoundRendering::Headphones, DSSPEAKER_HEADPHONE),
+                                       std::pair(SoundRendering::Automatic, DSSPEAKER_STEREO)}) {
+        SetSoundRendering(choice);
+        const double took = SecondsUntil([&, shows = shows] { return speakers() == shows; });
+        EXPECT_TRUE(took >= 0 && took < 1.0) << "shown " << speakers() << " after " << took << " s, wanted " << shows;
+    }
 
     server.Freeze();  // takes what it is sent, never answers
     std::this_thread::sleep_for(std::chrono::milliseconds(700));  // the watch's questions go unanswered

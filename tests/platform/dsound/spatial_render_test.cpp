@@ -261,35 +261,3 @@ TEST(SpatialRender, AChangeOfOutputCarriesThePlayingSoundAcrossWhereItWas) {
     playing->Release();
     stopped->Release();
 }
-
-TEST(SpatialRender, TheListenersChoiceTurnsBinauralOnAndOffWhileASoundPlays) {
-    LoopbackDevice dev;
-    IDirectSoundBuffer* b = dev.MakeBuffer(kMono16, Tone(kMono16, 500.0, 1.0));
-    ASSERT_NE(b, nullptr);
-    LoopbackDevice::Place(b, {3, 0, 0});
-    ASSERT_EQ(b->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
-    // Where the source is on the right: the far ear against the near one, and what is shown.
-    const auto heard = [&](SoundRendering choice) {
-        SetSoundRendering(choice);
-        const std::vector<float> out = LoopbackDevice::Render(0.5);
-        DWORD config = 0;
-        dev.ds->GetSpeakerConfig(&config);
-        const std::size_t quarter = kLoopbackRate / 4;
-        return std::make_pair(Decibels(std::max(Rms(out, 2, 0, quarter, quarter), 1e-9) / Rms(out, 2, 1, quarter, quarter)),
-                              config);
-    };
-    // Panned, the far ear is silent; binaural sound reaches it filtered, neither silenced
-    // nor as loud as in the near ear.
-    for (const SoundRendering choice : {SoundRendering::Automatic, SoundRendering::Headphones, SoundRendering::Automatic}) {
-        const auto [farEar, config] = heard(choice);
-        if (choice == SoundRendering::Headphones) {
-            EXPECT_GT(farEar, -30.0);
-            EXPECT_LT(farEar, -3.0);
-            EXPECT_EQ(config, static_cast<DWORD>(DSSPEAKER_HEADPHONE));
-        } else {
-            EXPECT_LT(farEar, -40.0);
-            EXPECT_EQ(config, static_cast<DWORD>(DSSPEAKER_STEREO));
-        }
-    }
-    b->Release();
-}
