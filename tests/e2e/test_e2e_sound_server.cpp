@@ -164,6 +164,20 @@ int WaitListing(test_support::ChildProcess& player, SoundServer& server, Listing
     }
 }
 
+// A script of one step: the loop on the horizontal circle for the given time.
+std::string CircleScript(int milliseconds) {
+    return "[Counter]\nDemoCounter=1\nDemoLoop=FALSE\n[AutoDemo1]\nTimer=" + std::to_string(milliseconds) +
+           "\nSoundSource=Loopy\nMovingPath =Horizontal\nEnableEffects=FALSE\n";
+}
+
+// Lists the program's streams until one shows; false when none did in 10 s.
+bool WaitForStream(SoundServer& server, test_support::ChildProcess& player, Listings* seen) {
+    for (const auto start = Clock::now(); seen->empty(); Note(server, player.Pid(), seen)) {
+        if (Clock::now() - start > Seconds(10)) return false;
+    }
+    return true;
+}
+
 std::string Describe(const Listings& streams, Clock::time_point zero) {
     std::ostringstream text;
     for (const auto& [index, s] : streams)
@@ -316,16 +330,14 @@ TEST_P(SoundServerTest, HeadphonesAreBinauralAndTheSoundFollowsTheDefaultToSpeak
     ASSERT_GE(server.LoadNullSink("speakers", 2, kStereoMap), 0) << server.LastError();
     ASSERT_TRUE(server.SetDefaultSink("phones")) << server.LastError();
     Scratch scratch("server_phones");
-    scratch.Write("e2e.ini", "[Counter]\nDemoCounter=1\nDemoLoop=FALSE\n[AutoDemo1]\nTimer=21000\nSoundSource=Loopy\n"
-                             "MovingPath =Horizontal\nEnableEffects=FALSE\n");
+    scratch.Write("e2e.ini", CircleScript(21000));
     auto onPhones = server.RecordMonitor("phones", 2);
     auto onSpeakers = server.RecordMonitor("speakers", 2);
     ASSERT_TRUE(onPhones && onSpeakers) << server.LastError();
     auto player = StartPlayer(scratch, server, "e2e.ini");
     ASSERT_TRUE(player->Started()) << player->Error();
     Listings seen;
-    for (const auto start = Clock::now(); seen.empty(); Note(server, player->Pid(), &seen))
-        ASSERT_LT(Clock::now() - start, Seconds(10)) << "the program opened no stream";
+    ASSERT_TRUE(WaitForStream(server, *player, &seen)) << "the program opened no stream";
     // A whole turn on the headphones, then the default changes.
     std::this_thread::sleep_for(Seconds(15.6));
     const Clock::time_point asked = Clock::now();
@@ -376,13 +388,11 @@ TEST_P(SoundServerTest, AfterTheServerRestartsTheSoundComesBackByItself) {
     ASSERT_GE(server.LoadNullSink("speakers", 2, kStereoMap), 0) << server.LastError();
     ASSERT_TRUE(server.SetDefaultSink("speakers")) << server.LastError();
     Scratch scratch("server_restart");
-    scratch.Write("e2e.ini", "[Counter]\nDemoCounter=1\nDemoLoop=FALSE\n[AutoDemo1]\nTimer=10000\nSoundSource=Loopy\n"
-                             "MovingPath =Horizontal\nEnableEffects=FALSE\n");
+    scratch.Write("e2e.ini", CircleScript(10000));
     auto player = StartPlayer(scratch, server, "e2e.ini");
     ASSERT_TRUE(player->Started()) << player->Error();
     Listings seen;
-    for (const auto start = Clock::now(); seen.empty(); Note(server, player->Pid(), &seen))
-        ASSERT_LT(Clock::now() - start, Seconds(10)) << "the program opened no stream";
+    ASSERT_TRUE(WaitForStream(server, *player, &seen)) << "the program opened no stream";
     std::this_thread::sleep_for(milliseconds(2000));
 
     ASSERT_TRUE(server.Restart(milliseconds(1000))) << server.LastError();
