@@ -110,6 +110,7 @@ void AlDevice::Install(const Opened& opened) {
     m_context = opened.context;
     // Asked on every call of the layer, so the answer that cannot change is kept.
     m_canTellDisconnect = alcIsExtensionPresent(m_device, "ALC_EXT_disconnect") == ALC_TRUE;
+    m_canTellHrtf = alcIsExtensionPresent(m_device, "ALC_SOFT_HRTF") == ALC_TRUE;
     ++m_generation;
 }
 
@@ -200,7 +201,7 @@ void AlDevice::CaptureVoices() {
 }
 
 bool AlDevice::HrtfRendering() const {
-    if (!m_device || alcIsExtensionPresent(m_device, "ALC_SOFT_HRTF") != ALC_TRUE) return false;
+    if (!m_device || !m_canTellHrtf) return false;
     ALCint status = ALC_HRTF_DISABLED_SOFT;
     alcGetIntegerv(m_device, ALC_HRTF_STATUS_SOFT, 1, &status);
     return status == ALC_HRTF_ENABLED_SOFT || status == ALC_HRTF_REQUIRED_SOFT ||

@@ -147,6 +147,7 @@ private:
     std::optional<ALCcontext*> m_context;
     unsigned m_generation = 0;
     bool m_canTellDisconnect = false;
+    bool m_canTellHrtf = false;
     bool m_followed = false;
     bool m_moving = false;  // a change of output is under way
     OutputTarget m_target;
