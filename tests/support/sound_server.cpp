@@ -16,6 +16,7 @@
 #include <map>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 namespace sound_testing {
 namespace {
@@ -137,11 +138,11 @@ std::string SoundServer::Socket() const {
 }
 
 std::string SoundServer::Start() {
-    const char* const tools[] = {"pactl", m_kind == ServerKind::PulseAudio ? "pulseaudio" : "pipewire",
-                                 m_kind == ServerKind::PulseAudio ? "parec" : "pw-record", "wireplumber",
-                                 "pipewire-pulse", "dbus-run-session"};
-    for (const char* tool : m_kind == ServerKind::PulseAudio ? std::vector<const char*>(tools, tools + 3)
-                                                              : std::vector<const char*>(tools, tools + 6)) {
+    const std::vector<const char*> tools =
+        m_kind == ServerKind::PulseAudio
+            ? std::vector<const char*>{"pactl", "pulseaudio", "parec"}
+            : std::vector<const char*>{"pactl", "pipewire", "pw-record", "wireplumber", "pipewire-pulse", "dbus-run-session"};
+    for (const char* tool : tools) {
         if (test_support::FindOnPath(tool).empty())
             return std::string(tool) + " is not installed (tools/bootstrap.sh --tests installs it)";
     }
@@ -151,13 +152,7 @@ std::string SoundServer::Start() {
         if (mkdir((m_folder + sub).c_str(), 0700) != 0) return std::string("cannot make ") + m_folder + sub;
     }
     if (Socket().size() > kSocketPathLimit) return "socket path too long: " + Socket();
-    if (std::string failure = StartDaemon(); !failure.empty()) return failure;
-    // A recorder follows the default source, and the default source follows the default
-    // sink unless one is set: a source of its own keeps every recorder on its sink.
-    if (m_kind == ServerKind::PulseAudio &&
-        (!Pactl("load-module module-null-source source_name=pinned") || !Pactl("set-default-source pinned")))
-        return "pulseaudio takes no null source: " + m_lastError;
-    return {};
+    return StartDaemon();
 }
 
 std::string SoundServer::StartDaemon() {
@@ -208,6 +203,11 @@ std::string SoundServer::StartDaemon() {
             return std::string(NameOf(m_kind)) + " did not open its socket in 5 s: " + LastLines(ReadText(errors), 4);
     }
     if (!Pactl("info")) return std::string(NameOf(m_kind)) + " does not answer pactl: " + m_lastError;
+    // A recorder follows the default source, and the default source follows the default
+    // sink unless one is set: a source of its own keeps every recorder on its sink.
+    if (m_kind == ServerKind::PulseAudio &&
+        (!Pactl("load-module module-null-source source_name=pinned") || !Pactl("set-default-source pinned")))
+        return "pulseaudio takes no null source: " + m_lastError;
     return {};
 }
 
@@ -255,19 +255,13 @@ int SoundServer::LoadNullSink(const std::string& name, int channels, const std::
 }
 
 bool SoundServer::SetDefaultSink(const std::string& name) {
-    // PipeWire's session manager makes a new sink known a moment after it was loaded, and
-    // takes the default a moment after it was set.
-    const auto deadline = Clock::now() + kToolTimeout;
-    do {
-        if (Pactl("set-default-sink " + name)) {
-            const auto now = Pactl("get-default-sink");
-            if (now && Trim(*now) == name) {
-                m_defaultSink = name;
-                return true;
-            }
-        }
-        std::this_thread::sleep_for(milliseconds(20));
-    } while (Clock::now() < deadline);
+    m_defaultSink = name;
+    // PipeWire's session manager knows a new sink, and takes a new default, a moment later.
+    for (const auto deadline = Clock::now() + kToolTimeout; Clock::now() < deadline;
+         std::this_thread::sleep_for(milliseconds(20))) {
+        const auto now = Pactl("set-default-sink " + name) ? Pactl("get-default-sink") : std::nullopt;
+        if (now && Trim(*now) == name) return true;
+    }
     m_lastError = "the default sink did not become " + name + ": " + m_lastError;
     return false;
 }
@@ -372,11 +366,7 @@ bool SoundServer::Restart(std::chrono::milliseconds away) {
         m_lastError = failure;
         return false;
     }
-    if (m_kind == ServerKind::PulseAudio &&
-        (!Pactl("load-module module-null-source source_name=pinned") || !Pactl("set-default-source pinned")))
-        return false;
-    const std::vector<NullSink> sinks = std::move(m_sinks);
-    m_sinks.clear();
+    const std::vector<NullSink> sinks = std::exchange(m_sinks, {});
     for (const NullSink& s : sinks) {
         if (LoadNullSink(s.name, s.channels, s.channelMap, s.properties) < 0) return false;
     }

@@ -67,7 +67,6 @@ public:
     SoundServer(const SoundServer&) = delete;
     SoundServer& operator=(const SoundServer&) = delete;
 
-    ServerKind Kind() const { return m_kind; }
     bool Running() const { return m_failure.empty(); }
     const std::string& Failure() const { return m_failure; }
     // NAME=value entries that point a client at this server (and nowhere else).

@@ -221,21 +221,12 @@ TEST(SpatialRender, SetCurrentPositionWhilePlayingRestartsAtOnce) {
 
 }  // namespace
 
-namespace {
-
-// Half a second of 500 Hz, then half a second of 1 kHz: where the clip is can be heard.
-std::vector<std::uint8_t> TwoToneClip() {
-    return MakePcm(kMono16, kLoopbackRate, [](std::size_t i, int) {
-        const double hz = i < kLoopbackRate / 2 ? 500.0 : 1000.0;
-        return 0.5 * std::sin(2.0 * kPi * hz * static_cast<double>(i) / kLoopbackRate);
-    });
-}
-
-}  // namespace
-
 TEST(SpatialRender, AChangeOfOutputCarriesThePlayingSoundAcrossWhereItWas) {
     LoopbackDevice dev;
-    IDirectSoundBuffer* playing = dev.MakeBuffer(kMono16, TwoToneClip());
+    // Half a second of 500 Hz, then half a second of 1 kHz: where the clip is can be heard.
+    IDirectSoundBuffer* playing = dev.MakeBuffer(kMono16, MakePcm(kMono16, kLoopbackRate, [](std::size_t i, int) {
+        return 0.5 * std::sin(2.0 * kPi * (i < kLoopbackRate / 2 ? 500.0 : 1000.0) * static_cast<double>(i) / kLoopbackRate);
+    }));
     IDirectSoundBuffer* stopped = dev.MakeBuffer(kMono16, Tone(kMono16, 300.0, 0.5));
     ASSERT_TRUE(playing && stopped);
     LoopbackDevice::Place(playing, {3, 0, 0});
@@ -247,12 +238,12 @@ TEST(SpatialRender, AChangeOfOutputCarriesThePlayingSoundAcrossWhereItWas) {
     ASSERT_TRUE(dsound_test::SimulateOutputChange());
     // 0.4 s into the clip, it goes on into its second half, on the right, as loud as before.
     const std::vector<float> after = LoopbackDevice::Render(0.3);
+    const auto level = [](const std::vector<float>& out, int ear) {
+        return Rms(out, 2, ear, kLoopbackRate / 5, kLoopbackRate / 10);
+    };
     EXPECT_NEAR(Frequency(after, 2, 1, kLoopbackRate / 5, kLoopbackRate / 10, kLoopbackRate), 1000.0, 20.0);
-    EXPECT_GT(Rms(after, 2, 1, kLoopbackRate / 5, kLoopbackRate / 10),
-              2.0 * Rms(after, 2, 0, kLoopbackRate / 5, kLoopbackRate / 10));
-    EXPECT_NEAR(Decibels(Rms(after, 2, 1, kLoopbackRate / 5, kLoopbackRate / 10) /
-                         Rms(before, 2, 1, kLoopbackRate / 5, kLoopbackRate / 10)),
-                0.0, 1.0);
+    EXPECT_GT(level(after, 1), 2.0 * level(after, 0));
+    EXPECT_NEAR(Decibels(level(after, 1) / level(before, 1)), 0.0, 1.0);
     DWORD status = 0;
     ASSERT_EQ(stopped->GetStatus(&status), DS_OK);
     EXPECT_EQ(status & (DSBSTATUS_PLAYING | DSBSTATUS_BUFFERLOST), 0u) << "a stopped sound stays stopped";
