@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/cannot_run.h"
 #include "tests/support/child_process.h"
 #include "tests/support/sound_server.h"
 
@@ -175,7 +176,7 @@ protected:
     void SetUp() override {
         m_server = std::make_unique<SoundServer>(GetParam());
         if (!m_server->Running())
-            GTEST_SKIP() << "no " << NameOf(GetParam()) << " server for this test: " << m_server->Failure();
+            test_support::CannotRunHere(std::string("no ") + NameOf(GetParam()) + " server: " + m_server->Failure());
     }
     SoundServer& Server() { return *m_server; }
 
