@@ -75,7 +75,7 @@ public:
     void LoadSettings();
     void SaveSettings();
     // The listener's choice from the system menu: the sound follows at once, the menu
-    // moves its check, the settings keep it.
+    // moves its check, the settings keep it. The sound layer holds it.
     void AppendSoundChoices(CMenu* menu);
     void ChooseSoundRendering(SoundRendering rendering);
     void DemoStep();
@@ -108,7 +108,6 @@ public:
     CToolTipCtrl* m_pToolTip;
     // The load-error box is open: the auto-demo waits instead of stacking boxes.
     BOOL m_bErrorBoxOpen;
-    SoundRendering m_eSoundFor;
 
 private:
     // StopPlayback with or without settling the source where it is: a player that failed

@@ -39,7 +39,7 @@ void CDemoDlg::SaveSettings() {
     keep(WritePrivateProfileStringA(kSection, kKeySourceName, m_szSource, m_szSettingsPath));
     keep(WriteInt(kKeyPath, m_nPathMode, m_szSettingsPath));
     keep(WriteInt(kKeyEnvironment, m_nEnvironment, m_szSettingsPath));
-    keep(WritePrivateProfileStringA(kSection, kKeySoundFor, SoundChoiceOf(m_eSoundFor).word, m_szSettingsPath));
+    keep(WritePrivateProfileStringA(kSection, kKeySoundFor, SoundChoiceOf(GetSoundRendering()).word, m_szSettingsPath));
     if (failure != ERROR_SUCCESS)
         TellUser("the settings could not be saved in %s: %s", ShownPath(m_szSettingsPath).c_str(),
                  ErrorText(failure).c_str());

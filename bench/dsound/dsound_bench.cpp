@@ -6,7 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include "audio/sound_module.h"
-#include "platform/dsound/dsound_test.h"
+#include "tests/support/dsound_hooks.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "audio/sound_module.h"
 #include "motion/spatial_player.h"
-#include "platform/dsound/dsound_test.h"
+#include "tests/support/dsound_hooks.h"
 #include "platform/user/host.h"
 #include "platform/kernel/module.h"
 #include "res/resource_ids.h"

@@ -1,7 +1,7 @@
 // OpenAL Soft's settings as the user wrote them, which win over the listener's choice.
 #include <gtest/gtest.h>
 
-#include "platform/dsound/output_choice.h"
+#include "platform/dsound/alsoft_settings.h"
 
 namespace {
 
