@@ -13,8 +13,8 @@ namespace {
 // How long the program's ask for a sound device waits for the output to open.
 constexpr auto kOpenWait = std::chrono::milliseconds(1000);
 // How long the end of the process waits for the output to close: the fades under way take
-// 150 ms at most, closing a few more.
-constexpr auto kCloseWait = std::chrono::milliseconds(500);
+// 200 ms at most, closing a few more.
+constexpr auto kCloseWait = std::chrono::milliseconds(300);
 
 bool SameLoopback(const LoopbackSettings& a, const LoopbackSettings& b) {
     return a.sampleRate == b.sampleRate && a.channels == b.channels && a.hrtf == b.hrtf;
