@@ -153,6 +153,7 @@ void AlDevice::Follow() {
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
     if (m_watch || IsLoopback()) return;
     m_watch = std::make_unique<ServerWatch>([this](const ServerFacts& facts) { FollowServer(*this, facts); });
+    m_settled.notify_all();
 }
 
 bool AlDevice::PokeWatch() {

@@ -129,8 +129,9 @@ public:
     bool Change(const OutputRequest& request);
     // The same on a thread of its own; Carried() from this call on.
     static void ChangeInBackground(std::shared_ptr<AlDevice> output, const OutputRequest& request);
-    // Waits for the changes under way to end, at most `most`; true when none is left.
-    bool AwaitSettled(std::chrono::milliseconds most);
+    // Waits, at most `most`, while the output is being opened and nothing carries it yet;
+    // true when that is over.
+    bool AwaitOpening(std::chrono::milliseconds most);
     // Where nothing carries the output, opens it again now; true when it is there or the
     // layer brings it back.
     bool Recover();

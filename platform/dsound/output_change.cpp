@@ -120,9 +120,9 @@ void AlDevice::ChangeInBackground(std::shared_ptr<AlDevice> output, const Output
     }).detach();
 }
 
-bool AlDevice::AwaitSettled(std::chrono::milliseconds most) {
+bool AlDevice::AwaitOpening(std::chrono::milliseconds most) {
     std::unique_lock<std::recursive_mutex> lock(m_mutex);
-    return m_settled.wait_for(lock, most, [this] { return m_changes == 0; });
+    return m_settled.wait_for(lock, most, [this] { return m_changes == 0 || m_watch; });
 }
 
 bool AlDevice::Recover() {

@@ -92,7 +92,7 @@ std::shared_ptr<AlDevice> AcquireOutput() {
     }
     // A server that does not answer would hold the program up for as long as it likes;
     // followed by the server's watch, the output's sound comes when the server answers.
-    if (!output->AwaitSettled(kOpenWait)) {
+    if (!output->AwaitOpening(kOpenWait)) {
         output->Follow();
         return output;
     }

@@ -109,7 +109,8 @@ TEST_P(ServerFollowTest, TheOutputFollowsTheServerAndTheListenerAndNeverWaitsOnE
     }
 
     // A long clip moved with the output: its data is mixed and handed over without the
-    // lock, so the window's speaker poll and the position updates go on meanwhile.
+    // lock, so the window's speaker poll (a device of its own each time) and the position
+    // updates go on meanwhile.
     SetSoundRendering(SoundRendering::Speakers);
     IDirectSoundBuffer* longClip = dev.MakeBuffer(PcmFormat(44100, 2, 16), std::vector<std::uint8_t>(200u << 20));
     ASSERT_NE(longClip, nullptr);
@@ -119,6 +120,8 @@ TEST_P(ServerFollowTest, TheOutputFollowsTheServerAndTheListenerAndNeverWaitsOnE
     std::thread ticks([&] {
         for (float x = 0; ticking; x += 0.01f) {
             const auto tick = Clock::now();
+            IDirectSound* probe = nullptr;
+            if (DirectSoundCreate(nullptr, &probe, nullptr) == DS_OK) probe->Release();
             speakers();
             LoopbackDevice::Place(longClip, {x, 0, 1});
             longest = std::max(longest, Seconds(Clock::now() - tick).count());
