@@ -29,11 +29,11 @@ namespace {
 using namespace sound_testing;
 using Seconds = std::chrono::duration<double>;
 
-// How long until `done` holds, checked every 10 ms; negative when it never did in 3 s.
-double SecondsUntil(const std::function<bool()>& done) {
+// How long until `done` holds, checked every 10 ms; negative when it never did in time.
+double SecondsUntil(const std::function<bool()>& done, double limit = 3) {
     const auto start = Clock::now();
     while (!done()) {
-        if (Clock::now() - start > Seconds(3)) return -1;
+        if (Clock::now() - start > Seconds(limit)) return -1;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return Seconds(Clock::now() - start).count();
@@ -112,7 +112,7 @@ TEST_P(ServerFollowTest, TheOutputFollowsTheServerAndTheListenerAndNeverWaitsOnE
     // lock, so the window's speaker poll (a device of its own each time) and the position
     // updates go on meanwhile.
     SetSoundRendering(SoundRendering::Speakers);
-    IDirectSoundBuffer* longClip = dev.MakeBuffer(PcmFormat(44100, 2, 16), std::vector<std::uint8_t>(200u << 20));
+    IDirectSoundBuffer* longClip = dev.MakeBuffer(PcmFormat(44100, 2, 16), std::vector<std::uint8_t>(64u << 20));
     ASSERT_NE(longClip, nullptr);
     ASSERT_EQ(longClip->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
     std::atomic<bool> ticking{true};
@@ -134,7 +134,7 @@ TEST_P(ServerFollowTest, TheOutputFollowsTheServerAndTheListenerAndNeverWaitsOnE
     ticking = false;
     ticks.join();
     EXPECT_LT(longest, 0.05) << "a call waited on the move";
-    std::printf("[ %s ] longest call during the move of a 200 MB clip: %.1f ms\n", NameOf(GetParam()), longest * 1e3);
+    std::printf("[ %s ] longest call during the move of a 64 MB clip: %.1f ms\n", NameOf(GetParam()), longest * 1e3);
     longClip->Release();
 
     // A clip loaded while the server restarts plays once it is back. (The restart stays on
@@ -143,12 +143,15 @@ TEST_P(ServerFollowTest, TheOutputFollowsTheServerAndTheListenerAndNeverWaitsOnE
     std::thread load([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         late = dev.MakeBuffer(mono, Tone(mono, 330.0, 0.5));
-        if (late) EXPECT_EQ(late->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+        if (late) {
+            EXPECT_EQ(late->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+        }
     });
     EXPECT_TRUE(server.Restart(std::chrono::milliseconds(1000))) << server.LastError();
     load.join();
     ASSERT_NE(late, nullptr) << "a load during the outage failed";
-    EXPECT_GE(SecondsUntil([&] { return !ours().sink.empty() && playing(late); }), 0.0) << "not back with the server";
+    // (Ten seconds: under ThreadSanitizer the long clip may still be on its way.)
+    EXPECT_GE(SecondsUntil([&] { return !ours().sink.empty() && playing(late); }, 10), 0.0) << "not back with the server";
     late->Release();
 
     server.Freeze();  // takes what it is sent, never answers
