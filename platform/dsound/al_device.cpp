@@ -103,6 +103,15 @@ void AlDevice::LandedOn(const SinkFacts& sink) {
     if (!m_asked.hrtf) m_asked.hrtf = RendersHrtf();
 }
 
+double AlDevice::LostWhileAnswering(bool lostWhileAnswering) {
+    if (!lostWhileAnswering) {
+        m_lostSince.reset();
+        return 0.0;
+    }
+    if (!m_lostSince) m_lostSince = std::chrono::steady_clock::now();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - *m_lostSince).count();
+}
+
 void AlDevice::CaptureVoices() {
     for (LiveVoice* voice : m_voices) voice->Capture();
 }

@@ -99,6 +99,9 @@ public:
     bool RendersHrtf() const;
     // The output was opened before anyone asked the server: it is what the stream landed on.
     void LandedOn(const SinkFacts& sink);
+    // How long the server has answered while the output was lost, in seconds; starts the
+    // count when `lostWhileAnswering` first holds, and forgets it when it does not.
+    double LostWhileAnswering(bool lostWhileAnswering);
     // Our stream's channels as the server last told them; 0 when it did not.
     int StreamChannels() const { return m_streamChannels; }
     void NoteStreamChannels(int channels) { m_streamChannels = channels; }
@@ -180,6 +183,7 @@ private:
     bool m_canTellHrtf = false;
     OutputRequest m_asked;
     int m_streamChannels = 0;
+    std::optional<std::chrono::steady_clock::time_point> m_lostSince;
     std::set<LiveVoice*> m_voices;
     VoiceTails m_tails;
     std::unique_ptr<ServerWatch> m_watch;
