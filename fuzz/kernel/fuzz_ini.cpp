@@ -1,5 +1,6 @@
 // The INI reader and writer on arbitrary file content: reads must not crash, and a key
-// just written must read back while the rest of the file keeps parsing.
+// just written must read back while the rest of the file keeps parsing, and flushing it
+// must leave a file that reads the same.
 
 #include <cstdint>
 #include <cstdio>
@@ -35,6 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         WritePrivateProfileStringA("ZOR3DPLAYER", "FUZZKEY", nullptr, file.c_str());
         GetPrivateProfileStringA("ZOR3DPLAYER", "FUZZKEY", "gone", buf, sizeof buf, file.c_str());
         if (std::strcmp(buf, "gone") != 0) std::abort();
+        // The held writes land now, not over the next input.
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());
     }
     return 0;
 }
