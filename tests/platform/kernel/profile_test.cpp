@@ -375,6 +375,7 @@ TEST_F(ProfileTest, AProtectedFolderKeepsAPerUserCopy) {
     EXPECT_EQ(GetString("s", "k", file), "2");
     EXPECT_EQ(dir.Read("config/kernel_profile_test/Player.ini"), "[s]\nk=2\nother=x\n");
     EXPECT_EQ(dir.Read("program/Player.ini"), "[s]\nk=1\nother=x\n");
+    EXPECT_EQ(ProfileFileLocation(file.c_str()), LayerPath(dir.File("config/kernel_profile_test/Player.ini")));
     ::unsetenv("XDG_CONFIG_HOME");
     ::chmod(folder.c_str(), 0755);
 }
