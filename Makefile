@@ -1,6 +1,8 @@
 # A user needs `make run`, `make test` and `make install`; the rest serve developers.
 # Every target installs what is missing first (tools/bootstrap.sh does nothing when all is there).
 
+# The build's own progress lines, without make's notes on every folder it enters.
+MAKEFLAGS   += --no-print-directory
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD       ?= build
 FUZZ_SECONDS ?= 60
