@@ -3,6 +3,8 @@
 // settings and runs the auto-demo.
 #pragma once
 
+#include <string>
+
 #include "app/messages.h"
 #include "app/sound_choice.h"
 #include "audio/vec3.h"
@@ -20,6 +22,9 @@ constexpr int kHelicopterSlot = 2;
 constexpr std::size_t kSourcePathSize = 255;
 constexpr std::size_t kSlotPathSize = 256;
 constexpr std::size_t kScriptPathSize = 260;
+// The dialog's result, and the process's exit code, when there is nothing to show or
+// play: no display, and no auto-demo that can run.
+constexpr int kExitNothingToRun = 2;
 // The helicopter flies just below the listener's ears.
 constexpr float kBelowEar = -0.05f;
 
@@ -78,8 +83,14 @@ public:
     // moves its check, the settings keep it.
     void AppendSoundChoices(CMenu* menu);
     void ChooseSoundRendering(SoundRendering rendering);
+    // Writes what SaveSettings wrote and the control panel (which flushes its list with
+    // them) did not, and tells the user when that failed.
+    void FlushSettings();
     void DemoStep();
-    void TellWhyNoDemo(DWORD readError) const;
+    void TellWhyNoDemo(DWORD readError);
+    // The demo cannot go on: the user is told why and gets the window; where the window is
+    // shown nowhere, the program ends.
+    void EndDemo(const std::string& why);
 
     HANDLE m_hStopEvent;
     HANDLE m_hDoneEvent;
@@ -109,6 +120,9 @@ public:
     // The load-error box is open: the auto-demo waits instead of stacking boxes.
     BOOL m_bErrorBoxOpen;
     SoundRendering m_eSoundFor;
+    // A demo step was applied: the choices are the script's, and the user's saved ones stay.
+    BOOL m_bDemoRan;
+    std::string m_sScriptName;  // as named, to say where it was looked for
 
 private:
     // StopPlayback with or without settling the source where it is: a player that failed

@@ -226,6 +226,10 @@ void CControlPanel::SaveCustomList() {
         keep(WritePrivateProfileStringA(kSection, key, nullptr, m_szSettingsPath));
     }
     if (failure != ERROR_SUCCESS)
-        TellUser("the list of custom files could not be saved in %s: %s", ShownPath(m_szSettingsPath).c_str(),
-                 ErrorText(failure).c_str());
+        TellUser("the list of custom files could not be saved in %s: %s",
+                 ShownPath(ProfileFileLocation(m_szSettingsPath).c_str()).c_str(), ErrorText(failure).c_str());
+    // The list is the last of the settings written at exit: what the main dialog wrote
+    // before it reaches the file with it, in one replacement.
+    else if (!WritePrivateProfileStringA(nullptr, nullptr, nullptr, m_szSettingsPath))
+        TellSettingsNotSaved(m_szSettingsPath, GetLastError());
 }

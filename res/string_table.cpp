@@ -11,6 +11,7 @@ const StringEntry kStrings[] = {
     {IDS_LOADERROR, "cannot be played: it is not a PCM wave file that the sound device accepts, or it is damaged "
                     "or too large."},
     {IDS_FILEMISSING, "cannot be played: the file is missing."},
+    {IDS_FILEDENIED, "cannot be played: you are not allowed to read it."},
     {IDS_NOAUDIO, "No audio device was found. Connect speakers or headphones and start Zor3DPlayer again."},
     {IDS_SOUND_AUTOMATIC, "Sound for: automatic"},
     {IDS_SOUND_HEADPHONES, "Headphones (binaural 3D)"},

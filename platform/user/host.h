@@ -60,6 +60,14 @@ struct ComboState {
     std::string cueBanner;  // shown while nothing is selected
 };
 
+// One change of a combo box's items or selection, as the program made it.
+struct ComboEdit {
+    enum class Kind { Insert, Delete, Reset, Select } kind;
+    int index;         // Insert: the new item's place; Delete: the item that went
+    std::string text;  // Insert: the new item's text
+    int selection;     // the selection after the change, -1: none
+};
+
 struct IconImage {
     int width;
     int height;
@@ -90,6 +98,9 @@ public:
     // Native controls: a combo box or tool tip was created, changed, or destroyed.
     virtual void ControlChanged(HWND control) = 0;
     virtual void ControlDestroyed(HWND control) = 0;
+    // A combo box's items or selection changed by one edit: a host that mirrors a long
+    // list applies the edit instead of reading the whole list again.
+    virtual void ComboEdited(HWND combo, const ComboEdit&) { ControlChanged(combo); }
 
     // A tool tip's text should be shown near the pointer (client coordinates of top), or hidden.
     virtual void ShowToolTip(HWND top, POINT at, const std::string& text) = 0;
@@ -155,6 +166,9 @@ void SetTopLevelPosition(HWND top, int x, int y);
 void SetTopLevelMinimized(HWND top, bool minimized);
 // The screen size GetSystemMetrics reports (1920 x 1080 until a host says otherwise).
 void SetScreenSize(int width, int height);
+// How many monitors GetSystemMetrics(SM_CMONITORS) reports (1 until a host says
+// otherwise); 0 when the windows are shown nowhere.
+void SetMonitorCount(int count);
 
 // Dispatches what is pending now (posted, input, paint, due timers) without waiting;
 // returns how many messages were dispatched. For hosts and tests. Each message first

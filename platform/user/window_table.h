@@ -122,6 +122,7 @@ struct State {
     bool wakePending = false;
     int screenWidth = 1920;
     int screenHeight = 1080;
+    int monitors = 1;
     std::thread::id uiThread;
 };
 

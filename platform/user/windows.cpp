@@ -523,6 +523,10 @@ int GetSystemMetrics(int index) {
             std::lock_guard<std::mutex> lock(S().mutex);
             return S().screenHeight;
         }
+        case SM_CMONITORS: {
+            std::lock_guard<std::mutex> lock(S().mutex);
+            return S().monitors;
+        }
         default: return 0;
     }
 }

@@ -90,6 +90,7 @@ constexpr int SM_CXICON = 11;
 constexpr int SM_CYICON = 12;
 constexpr int SM_CXSCREEN = 0;
 constexpr int SM_CYSCREEN = 1;
+constexpr int SM_CMONITORS = 80;  // 0: nowhere to show a window
 
 // Styles
 constexpr DWORD WS_OVERLAPPED = 0x00000000;

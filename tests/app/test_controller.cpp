@@ -1,6 +1,7 @@
 // The controller's commands on a live dialog with the null audio back end: sources,
 // paths, rooms, play and stop, the preview, load errors, the dragged sprite.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <string>
@@ -232,6 +233,11 @@ TEST_F(ControllerTest, LoadErrorShowsOneBoxPerPressAndLeavesTheSpriteWhereItWas)
     EXPECT_EQ(world.host.boxes[2].text, "File:" + cut + "    " + reason);
     app_test::Pump(10);
     EXPECT_EQ(dlg().m_skin.GetState(kCmdPlay), 1);
+    ::chmod(cut.c_str(), 0200);
+    Command(kCmdPlay);
+    ASSERT_EQ(world.host.boxes.size(), 4u);
+    LoadStringA(AfxGetResourceHandle(), IDS_FILEDENIED, reason, sizeof reason);
+    EXPECT_EQ(world.host.boxes[3].text, "File:" + cut + "    " + reason) << "not called damaged";
     app_test::RemoveFile(cut);
 }
 

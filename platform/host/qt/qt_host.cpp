@@ -28,7 +28,12 @@ class QtHost final : public user_host::Host {
 public:
     QtHost(int& argc, char** argv) {
         if (!QApplication::instance()) {
-            if (!HasDisplay()) qputenv("QT_QPA_PLATFORM", "offscreen");
+            // Chosen off screen on purpose (QT_QPA_PLATFORM), windows still count as
+            // shown, for whoever looks at them there; with no display they are shown nowhere.
+            if (!HasDisplay()) {
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+                user_host::SetMonitorCount(0);
+            }
             app_ = std::make_unique<QApplication>(argc, argv);
             // The layer decides when the process ends, not the last window closing.
             QApplication::setQuitOnLastWindowClosed(false);
@@ -106,6 +111,12 @@ public:
             slot = new NativeCombo(control, WidgetFor(top), [this] { waiter_->Interrupt(); });
         }
         slot->Apply(state);
+    }
+
+    void ComboEdited(HWND combo, const user_host::ComboEdit& edit) override {
+        auto it = combos_.find(combo);
+        // The box is made from the whole model the first time it is heard of.
+        if (it == combos_.end() || !it->second || !it->second->ApplyEdit(edit)) ControlChanged(combo);
     }
 
     void ControlDestroyed(HWND control) override {

@@ -369,6 +369,22 @@ TEST_F(QtHostWindowTest, TheComboBoxMirrorsTheModelAndReportsOnlyTheUsersChoice)
     EXPECT_EQ(box->currentIndex(), 0);
     EXPECT_EQ(Of(top, WM_COMMAND).size(), 1u);
 
+    // A long list follows each change by that change alone, never rebuilt.
+    for (int i = 0; i < 10000; ++i)
+        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(("clip" + std::to_string(i) + ".wav").c_str()));
+    int resets = 0, inserted = 0, removed = 0;
+    QObject::connect(box->model(), &QAbstractItemModel::modelReset, [&] { ++resets; });
+    QObject::connect(box->model(), &QAbstractItemModel::rowsInserted, [&](auto&, int a, int b) { inserted += b - a + 1; });
+    QObject::connect(box->model(), &QAbstractItemModel::rowsRemoved, [&](auto&, int a, int b) { removed += b - a + 1; });
+    SendMessageA(combo, CB_INSERTSTRING, 5000, reinterpret_cast<LPARAM>("middle.wav"));
+    SendMessageA(combo, CB_DELETESTRING, 0, 0);
+    SendMessageA(combo, CB_SETCURSEL, 4999, 0);
+    EXPECT_EQ(resets + inserted + removed, 2);
+    ASSERT_EQ(box->count(), 10002);
+    EXPECT_EQ(box->itemText(4999), QStringLiteral("middle.wav"));
+    EXPECT_EQ(box->itemText(10001), QStringLiteral("clip9999.wav"));
+    EXPECT_EQ(box->currentIndex(), 4999);
+
     SendMessageA(combo, CB_RESETCONTENT, 0, 0);
     RunFor(10);
     EXPECT_EQ(box->count(), 0);
