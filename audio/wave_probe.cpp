@@ -40,7 +40,7 @@ DWORD ProbeOpenFile(HMMIO file) {
 }  // namespace
 
 DWORD ProbeWaveFile(LPSTR fileName) {
-    HMMIO file = mmioOpenA(fileName, nullptr, MMIO_ALLOCBUF);
+    HMMIO file = OpenAudioFile(fileName);
     if (!file) return 0;
     DWORD size = ProbeOpenFile(file);
     mmioClose(file, 0);
