@@ -121,6 +121,10 @@ public:
 
 private:
     DecodedFile() = default;
+    bool StartDecoder();
+    // A file read to its end lets its decoder go until it is read again: a reader keeps
+    // the file open for as long as it holds the sound, and needs it again only to refill.
+    void StopDecoder();
     bool CountMpegFrames(const FileIdentity& identity);
     void BuildHeader();
     bool Decode(sf_count_t frame);
@@ -130,6 +134,7 @@ private:
     SNDFILE* m_sf = nullptr;
     SF_INFO m_info{};
     int m_sampleBytes = 2;
+    sf_count_t m_frames = 0;  // what the data chunk holds
     std::int64_t m_dataBytes = 0;
     std::vector<char> m_header;
     std::vector<char> m_chunk;  // decoded frames [m_chunkFirst, m_chunkFirst + m_chunkFrames)
@@ -159,28 +164,50 @@ std::unique_ptr<DecodedFile> DecodedFile::Open(const char* layerPath, MMRESULT* 
     SF_INFO& info = file->m_info;
     if (info.channels < 1 || info.channels > kMaxChannels || info.samplerate <= 0) return nullptr;
     sf_command(file->m_sf, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    file->m_sampleBytes = IsWide(info.format) ? 4 : 2;
     const FileIdentity identity{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
     if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG && !file->CountMpegFrames(identity)) return nullptr;
     if (info.frames <= 0 || info.frames == SF_COUNT_MAX) return nullptr;  // no length declared
     if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV && !WaveDataIsWhole(layerPath)) return nullptr;
 
-    file->m_sampleBytes = IsWide(info.format) ? 4 : 2;
     const std::int64_t frameBytes = file->FrameBytes();
     const std::int64_t headerBytes = info.channels > 2 ? 68 : 44;
     const std::int64_t allowed = std::max(kSmallFileAllowance, kMaxExpansion * static_cast<std::int64_t>(st.st_size));
     const std::int64_t limit = std::min<std::int64_t>(mmio::kMaxPosition - headerBytes, allowed);
     if (info.frames > limit / frameBytes) return nullptr;
+    file->m_frames = info.frames;
     file->m_dataBytes = info.frames * frameBytes;
     file->BuildHeader();
-    try {
-        file->m_chunk.resize(static_cast<std::size_t>(kChunkFrames * frameBytes));
-        if (file->m_sampleBytes == 4) file->m_wide.resize(static_cast<std::size_t>(kChunkFrames * info.channels));
-    } catch (...) {
+    if (!file->StartDecoder()) {
         *error = MMIOERR_OUTOFMEMORY;
         return nullptr;
     }
     *error = MMSYSERR_NOERROR;
     return file;
+}
+
+bool DecodedFile::StartDecoder() {
+    if (!m_sf) {
+        SF_INFO info{};
+        if (::lseek(m_fd, 0, SEEK_SET) != 0 || !(m_sf = sf_open_fd(m_fd, SFM_READ, &info, SF_FALSE))) return false;
+        sf_command(m_sf, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+        m_decoderAt = 0;
+    }
+    try {
+        m_chunk.resize(static_cast<std::size_t>(kChunkFrames * FrameBytes()));
+        if (m_sampleBytes == 4) m_wide.resize(static_cast<std::size_t>(kChunkFrames * m_info.channels));
+    } catch (...) {
+        return false;
+    }
+    return true;
+}
+
+void DecodedFile::StopDecoder() {
+    if (m_sf) sf_close(m_sf);
+    m_sf = nullptr;
+    std::vector<char>().swap(m_chunk);
+    std::vector<double>().swap(m_wide);
+    m_chunkFrames = 0;
 }
 
 // The length an MPEG stream declares is exact only when a tag says it; the frames are
@@ -233,11 +260,12 @@ void DecodedFile::BuildHeader() {
 }
 
 bool DecodedFile::Decode(sf_count_t frame) {
+    if (!StartDecoder()) return false;
     if (frame != m_decoderAt) {
         if (sf_seek(m_sf, frame, SEEK_SET) != frame) return false;
         m_decoderAt = frame;
     }
-    const sf_count_t want = std::min(kChunkFrames, m_info.frames - frame);
+    const sf_count_t want = std::min(kChunkFrames, m_frames - frame);
     sf_count_t got;
     if (m_sampleBytes == 4) {
         // Through doubles: libsndfile gives float sources to int readers unscaled.
@@ -284,6 +312,7 @@ LRESULT DecodedFile::Read(char* out, LONG count, std::int64_t position) {
         done += n;
         position += n;
     }
+    if (position >= Size() && m_decoderAt == m_frames) StopDecoder();
     return done;
 }
 

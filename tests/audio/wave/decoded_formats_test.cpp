@@ -64,7 +64,8 @@ std::vector<float> SoxSamples(const std::string& wav, const TempDir& dir) {
     return out;
 }
 
-// The whole "data" chunk as the player loads it, as floats; empty when refused.
+// The whole "data" chunk as the player loads it, and loads it again to refill a lost
+// buffer, as floats; empty when refused or when the second reading differs.
 std::vector<float> ReaderSamples(const std::string& file, WAVEFORMATEX* format) {
     std::string path = file;
     const DWORD size = ProbeWaveFile(path.data());
@@ -72,8 +73,13 @@ std::vector<float> ReaderSamples(const std::string& file, WAVEFORMATEX* format) 
     if (size == 0 || stream.Open(path.data()) != S_OK) return {};
     *format = *stream.m_pwfx;
     std::vector<BYTE> data(stream.m_ckData.cksize);
+    std::vector<BYTE> again(data.size());
     UINT got = 0;
+    UINT gotAgain = 0;
     if (stream.Read(static_cast<UINT>(data.size()), data.data(), &got) != S_OK || got != data.size()) return {};
+    if (stream.Rewind() != S_OK || stream.Read(static_cast<UINT>(again.size()), again.data(), &gotAgain) != S_OK ||
+        again != data)
+        return {};
     const int bytes = format->wBitsPerSample / 8;
     std::vector<float> out(data.size() / static_cast<std::size_t>(bytes));
     for (std::size_t i = 0; i < out.size(); ++i) {
