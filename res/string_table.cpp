@@ -8,8 +8,8 @@ namespace {
 
 const StringEntry kStrings[] = {
     {IDS_ABOUTBOX, "About Zor3DPlayer..."},
-    {IDS_LOADERROR, "cannot be played: it is not a PCM wave file that the sound device accepts, or it is damaged "
-                    "or too large."},
+    {IDS_LOADERROR, "cannot be played: it is not an audio file the player reads (WAV, FLAC, Ogg Vorbis, Opus, "
+                    "MP3) in a form the sound device accepts, or it is damaged or too large."},
     {IDS_FILEMISSING, "cannot be played: the file is missing."},
     {IDS_NOAUDIO, "No audio device was found. Connect speakers or headphones and start Zor3DPlayer again."},
     {IDS_SOUND_AUTOMATIC, "Sound for: automatic"},
