@@ -5,6 +5,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QUrl>
 #include <QWidget>
 
@@ -115,7 +116,8 @@ void DesktopSession::DeliverWaitingFiles() {
 
 void DesktopSession::Raise() {
     QWidget* widget = m_player ? m_widgetOf(m_player) : nullptr;
-    if (!widget) return;
+    // Off screen there is nothing to bring forward.
+    if (!widget || QGuiApplication::platformName() == QLatin1String("offscreen")) return;
     if (widget->isMinimized()) widget->showNormal();
     widget->raise();
     widget->activateWindow();

@@ -114,12 +114,15 @@ QVariantMap MprisPlayer::PlayerProperties() const {
         {QStringLiteral("MaximumRate"), 1.0},
         {QStringLiteral("Volume"), 1.0},
         {QStringLiteral("Position"), qlonglong{0}},
+        // A window that takes no commands now (an unattended demo) still shows what it
+        // plays, and the desktop's tools show only a player that can play: play and pause
+        // stay, and the window ignores them as it ignores the mouse.
         {QStringLiteral("CanGoNext"), controllable},
         {QStringLiteral("CanGoPrevious"), controllable},
-        {QStringLiteral("CanPlay"), controllable && hasFile},
-        {QStringLiteral("CanPause"), controllable && playing},
+        {QStringLiteral("CanPlay"), hasFile},
+        {QStringLiteral("CanPause"), playing},
         {QStringLiteral("CanSeek"), false},
-        {QStringLiteral("CanControl"), controllable},
+        {QStringLiteral("CanControl"), true},
     };
 }
 

@@ -203,7 +203,10 @@ void TopLevelWidget::keyPressEvent(QKeyEvent* event) {
         return;
     }
     const QString text = event->text();
-    const BYTE character = text.size() == 1 && text.at(0).unicode() < 0x100 ? static_cast<BYTE>(text.at(0).unicode()) : 0;
+    BYTE character = text.size() == 1 && text.at(0).unicode() < 0x100 ? static_cast<BYTE>(text.at(0).unicode()) : 0;
+    // Ctrl with a letter types its control character, whatever the platform says it types.
+    if ((modifiers & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z)
+        character = static_cast<BYTE>(key - Qt::Key_A + 1);
     UINT virtualKey = VirtualKeyOf(key);
     if (key == Qt::Key_Return || key == Qt::Key_Enter) virtualKey = VK_RETURN;
     else if (key == Qt::Key_Escape) virtualKey = VK_ESCAPE;
