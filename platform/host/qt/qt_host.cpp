@@ -79,6 +79,9 @@ public:
                 if (QWindow* window = widget->windowHandle()) window->setTransientParent(owner->windowHandle());
             }
         }
+        // The window itself has the keys when it becomes active, not its first native
+        // control (the list), which the toolkit would pick.
+        if (!widget->isVisible()) widget->setFocus(Qt::ActiveWindowFocusReason);
         widget->show();
         widget->raise();
         widget->activateWindow();

@@ -6,6 +6,7 @@
 
 #include <QActionGroup>
 #include <QApplication>
+#include <QChildEvent>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -66,6 +67,26 @@ UINT VirtualKeyOf(int key) {
     case Qt::Key_MediaNext: return VK_MEDIA_NEXT_TRACK;
     case Qt::Key_MediaPrevious: return VK_MEDIA_PREV_TRACK;
     default: return 0;
+    }
+}
+
+// The keys a native control of the window keeps for itself: choosing in a list. The
+// others are the window's, wherever its focus is.
+bool IsControlsOwnKey(const QKeyEvent& event) {
+    switch (event.key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_F4:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape: return true;
+    default: return false;
     }
 }
 
@@ -236,6 +257,22 @@ void TopLevelWidget::focusOutEvent(QFocusEvent* event) {
     user_host::InjectActivate(top_, false);
     if (onInput_) onInput_();
     SurfaceWidget::focusOutEvent(event);
+}
+
+void TopLevelWidget::childEvent(QChildEvent* event) {
+    if (event->added() && event->child()->isWidgetType()) event->child()->installEventFilter(this);
+    SurfaceWidget::childEvent(event);
+}
+
+bool TopLevelWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != this && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (!IsControlsOwnKey(*key)) {
+            keyPressEvent(key);
+            return key->isAccepted();
+        }
+    }
+    return SurfaceWidget::eventFilter(watched, event);
 }
 
 std::vector<std::string> TopLevelWidget::DroppableFiles(const QMimeData* data) const {
