@@ -2,7 +2,6 @@
 // always was; any other file through the platform's audio decoder, which presents its
 // decoded samples as such a file, so the reader and the probe read every format alike.
 #include <cstdio>
-#include <cstring>
 
 #include "audio/wave_stream.h"
 #include "platform/mmio/audio_decoder.h"
@@ -10,22 +9,13 @@
 namespace {
 
 constexpr FOURCC kDecodedAudio = mmioFOURCC('A', 'D', 'E', 'C');
-constexpr FOURCC kWave = mmioFOURCC('W', 'A', 'V', 'E');
-constexpr FOURCC kFmt = mmioFOURCC('f', 'm', 't', ' ');
 
-// Judged as the probe judges: the first RIFF WAVE chunk wherever it lies, and its format
-// as far as the file holds it.
+// Judged as the probe judges, on as much of the format as the file holds.
 bool IsIntegerPcmWave(HMMIO file) {
-    MMCKINFO riff{};
-    riff.fccType = kWave;
-    if (mmioDescend(file, &riff, nullptr, MMIO_FINDRIFF) != MMSYSERR_NOERROR) return false;
-    MMCKINFO fmt{};
-    fmt.ckid = kFmt;
-    if (mmioDescend(file, &fmt, &riff, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return false;
+    MMCKINFO riff;
+    MMCKINFO fmt;
     WAVEFORMATEXTENSIBLE format;
-    std::memset(&format, 0, sizeof format);
-    const LONG wanted = fmt.cksize < sizeof format ? static_cast<LONG>(fmt.cksize) : static_cast<LONG>(sizeof format);
-    return mmioRead(file, reinterpret_cast<char*>(&format), wanted) >= static_cast<LONG>(sizeof(WORD)) &&
+    return ReadFirstWaveFormat(file, &riff, &fmt, &format) >= static_cast<LONG>(sizeof(WORD)) &&
            IsPcmFormat(format.Format);
 }
 
