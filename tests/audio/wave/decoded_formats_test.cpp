@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cmath>
 #include <cctype>
 #include <cstdlib>
@@ -151,6 +152,33 @@ TEST_P(DecodedFormats, CutOrDamagedFileIsRefusedAtOnce) {
         EXPECT_TRUE(ReaderSamples(path, &format).empty()) << (bytes.size() < whole.size() ? "cut" : "damaged");
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     }
+}
+
+// A header that claims far more sound than a file of its size could hold is refused
+// before anyone sizes a buffer by it: here 200 million frames (800 MB) in a FLAC of 90 kB.
+TEST(DecodedFormatClaims, MoreThanTheFileCouldHoldIsRefusedAtOnce) {
+    if (test_support::FindOnPath("sox").empty() || test_support::FindOnPath("flac").empty())
+        GTEST_SKIP() << "sox and flac are not installed (tools/bootstrap.sh --tests)";
+    TempDir dir;
+    const std::string path = dir.File("claims.flac");
+    ASSERT_TRUE(Shell("sox -n -r 44100 -c 2 -b 16 " + dir.File("s.wav") + " synth 1 sine 441 vol 0.5 && flac -s -f " +
+                      dir.File("s.wav") + " -o " + path));
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    // STREAMINFO's total sample count: the low 36 bits of the 8 bytes at 18 ("fLaC", the
+    // block header, then 10 bytes of block and frame sizes).
+    unsigned char field[8];
+    file.seekg(18);
+    file.read(reinterpret_cast<char*>(field), sizeof field);
+    const std::uint64_t frames = 200000000;
+    for (int i = 0; i < 5; ++i) field[7 - i] = static_cast<unsigned char>(frames >> (8 * i));
+    field[3] = static_cast<unsigned char>((field[3] & 0xF0) | ((frames >> 32) & 0x0F));
+    file.seekp(18);
+    file.write(reinterpret_cast<const char*>(field), sizeof field);
+    file.close();
+    std::string layer = path;
+    EXPECT_EQ(ProbeWaveFile(layer.data()), 0u);
+    CWaveStream stream;
+    EXPECT_EQ(stream.Open(layer.data()), E_FAIL);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, DecodedFormats, ::testing::ValuesIn(kFormats), [](const auto& info) {
