@@ -170,7 +170,7 @@ TEST(DecodedFormatClaims, MoreThanTheFileCouldHoldIsRefusedAtOnce) {
     file.seekg(18);
     file.read(reinterpret_cast<char*>(field), sizeof field);
     const std::uint64_t frames = 200000000;
-    for (int i = 0; i < 5; ++i) field[7 - i] = static_cast<unsigned char>(frames >> (8 * i));
+    for (int i = 0; i < 4; ++i) field[7 - i] = static_cast<unsigned char>(frames >> (8 * i));
     field[3] = static_cast<unsigned char>((field[3] & 0xF0) | ((frames >> 32) & 0x0F));
     file.seekp(18);
     file.write(reinterpret_cast<const char*>(field), sizeof field);
