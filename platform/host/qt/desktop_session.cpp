@@ -57,9 +57,12 @@ bool DesktopSession::Join(const std::vector<std::string>& files, bool mayHandOve
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return true;
     QDBusConnectionInterface* names = bus.interface();
-    const auto claimed = names->registerService(QString::fromLatin1(kServiceName), QDBusConnectionInterface::DontQueueService,
-                                                QDBusConnectionInterface::DontAllowReplacement);
-    if (claimed.value() != QDBusConnectionInterface::ServiceRegistered) {
+    // An unattended demo leaves the shared name to a player the user starts.
+    const bool claimed =
+        mayHandOver && names->registerService(QString::fromLatin1(kServiceName), QDBusConnectionInterface::DontQueueService,
+                                              QDBusConnectionInterface::DontAllowReplacement)
+                               .value() == QDBusConnectionInterface::ServiceRegistered;
+    if (!claimed) {
         if (mayHandOver) {
             bool handed = true;
             for (const std::string& file : files)
@@ -68,8 +71,8 @@ bool DesktopSession::Join(const std::vector<std::string>& files, bool mayHandOve
             if (files.empty()) handed = Call(bus, kMprisRoot, "Raise");
             if (handed) return false;
         }
-        // Another player (an unattended demo, or one that did not answer): a name of our
-        // own, as the media-player interface asks of a second instance.
+        // A demo, or a player beside one that did not answer: a name of its own, as the
+        // media-player interface asks of a second instance.
         names->registerService(QStringLiteral("%1.instance%2").arg(QString::fromLatin1(kServiceName)).arg(::getpid()));
     }
     m_service = std::make_unique<MprisPlayer>(*this, bus);

@@ -32,8 +32,9 @@ public:
     // Takes the media-player name. When another player holds it and mayHandOver, that
     // player gets the files (native paths; none: it is asked to show itself) and false
     // comes back: this process has nothing to do. Otherwise this process serves (under a
-    // name of its own when the shared one is taken) and its files are dropped on the
-    // first window that accepts files. Without a session bus there is nothing to join.
+    // name of its own when the shared one is taken, and always when it may not hand over:
+    // an unattended demo) and its files are dropped on the first window that accepts
+    // files. Without a session bus there is nothing to join.
     bool Join(const std::vector<std::string>& files, bool mayHandOver);
 
     // A top-level window changed: files waiting for a window may be dropped on it now.
