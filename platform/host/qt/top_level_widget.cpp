@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QChildEvent>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -70,8 +71,8 @@ UINT VirtualKeyOf(int key) {
     }
 }
 
-// The keys a native control of the window keeps for itself: choosing in a list. The
-// others are the window's, wherever its focus is.
+// The keys the window's list keeps for itself: choosing in it. The others are the
+// window's, wherever its focus is.
 bool IsControlsOwnKey(const QKeyEvent& event) {
     switch (event.key()) {
     case Qt::Key_Up:
@@ -265,7 +266,8 @@ void TopLevelWidget::childEvent(QChildEvent* event) {
 }
 
 bool TopLevelWidget::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != this && event->type() == QEvent::KeyPress) {
+    // Only the list: a button of a box keeps Space for itself.
+    if (qobject_cast<QComboBox*>(watched) && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (!IsControlsOwnKey(*key)) {
             keyPressEvent(key);

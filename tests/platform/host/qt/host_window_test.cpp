@@ -365,6 +365,11 @@ TEST_F(QtHostWindowTest, TheComboBoxMirrorsTheModelAndReportsOnlyTheUsersChoice)
     const Event command = Of(top, WM_COMMAND)[0];
     EXPECT_EQ(HIWORD(command.wParam), CBN_SELCHANGE);
     EXPECT_EQ(LOWORD(command.wParam), 103);
+    // A key the list does not choose with is the window's, though the list has the focus.
+    QTest::keyClick(box, Qt::Key_Space);
+    ASSERT_TRUE(RunUntil([&] { return !Of(top, WM_KEYDOWN).empty(); }));
+    EXPECT_EQ(Of(top, WM_KEYDOWN)[0].wParam, VK_SPACE);
+    EXPECT_FALSE(box->view()->isVisible()) << "the list stays closed";
 
     // The program's own changes show, and are not reported back as a choice.
     SendMessageA(combo, CB_DELETESTRING, 0, 0);
