@@ -101,6 +101,7 @@ BOOL CDemoDlg::OnInitDialog() {
     SizeToSkin();
     CreatePanels();
     CreateToolTip();
+    DragAcceptFiles();
 
     if (m_bScript && m_szScriptPath[0] == '\0') {
         EndDemo("The auto-demo script's name, " + m_sScriptName + ", is too long for a path, so no demo runs.");
@@ -157,6 +158,10 @@ int CDemoDlg::CreateToolTip() {
 
 BOOL CDemoDlg::PreTranslateMessage(MSG* msg) {
     if (m_pToolTip) m_pToolTip->RelayEvent(msg);
+    if (HandleKey(*msg)) {
+        PublishNowPlaying();
+        return TRUE;
+    }
     return CDialog::PreTranslateMessage(msg);
 }
 
@@ -222,7 +227,9 @@ LRESULT CDemoDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     } else if (message == kMsgPanelCommand) {
         OnPanelCommand(static_cast<int>(wParam), lParam);
     }
-    return CDialog::WindowProc(message, wParam, lParam);
+    const LRESULT result = CDialog::WindowProc(message, wParam, lParam);
+    PublishNowPlaying();
+    return result;
 }
 
 void CDemoDlg::OnDestroy() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/messages.h"
 #include "app/sound_choice.h"
@@ -55,6 +56,9 @@ public:
     void OnLButtonDown(UINT flags, CPoint point) override;
     void OnDestroy() override;
     void OnTimer(UINT_PTR id) override;
+    void OnSetFocus(CWnd* oldWnd) override;
+    void OnDropFiles(HDROP drop) override;
+    void OnAppCommand(CWnd* wnd, UINT cmd, UINT device, UINT keys) override;
 
     // The controller.
     void BuildSourceTable();
@@ -91,6 +95,16 @@ public:
     // The demo cannot go on: the user is told why and gets the window; where the window is
     // shown nowhere, the program ends.
     void EndDemo(const std::string& why);
+    // An auto-demo runs: the user's input (mouse, keys, drops, media controls) waits.
+    BOOL DemoRuns() const;
+
+    // The desktop around the player: keys, files that reach it, media controls.
+    BOOL HandleKey(const MSG& msg);
+    void OpenFiles(const std::vector<std::string>& paths);
+    // The next (step 1) or previous (-1) source: the five clips, then the custom list.
+    void StepSource(int step);
+    // Tells the desktop's media controls what plays now.
+    void PublishNowPlaying();
 
     HANDLE m_hStopEvent;
     HANDLE m_hDoneEvent;

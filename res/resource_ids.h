@@ -55,3 +55,4 @@ constexpr UINT IDS_TIP_EXIT = 166;
 constexpr UINT IDS_TIP_SPEAKERS = 167;
 constexpr UINT IDS_CUE_EMPTYLIST = 168;     // shown in the empty custom list
 constexpr UINT IDS_CUE_PICKFILE = 169;      // shown in the list while nothing is selected
+constexpr UINT IDS_NOTPLAYABLE = 170;       // heads the files given to the player that it cannot play

@@ -26,7 +26,7 @@ for size in 16 32 256; do
     [ "$(png_width "$icon")" = "$size" ] || fail "the ${size} px icon is $(png_width "$icon") px wide"
 done
 desktop-file-validate "$entry" || fail "the desktop entry does not validate"
-grep -qxF "Exec=\"$program/zor3dplayer\"" "$entry" || fail "the entry does not start $program/zor3dplayer: $(grep '^Exec=' "$entry")"
+grep -qxF "Exec=\"$program/zor3dplayer\" %F" "$entry" || fail "the entry does not start $program/zor3dplayer: $(grep '^Exec=' "$entry")"
 
 # The script and the settings both belong to the program's folder, not the current one.
 printf '[Counter]\nDemoCounter=1\nDemoLoop=FALSE\n[AutoDemo1]\nTimer=300\nSoundSource=Drums\nMovingPath =Vertical\nEnableEffects=FALSE\n' \
@@ -67,7 +67,7 @@ left=$(cd "$prefix" && find . -mindepth 1 \( -type f -o -type l -o -type d -empt
 # A package build: the entry names the final place, not the staging folder, and the command
 # reaches the executable there.
 DESTDIR="$work/stage" "$cmake" --install "$build" --prefix /usr >/dev/null
-grep -qxF 'Exec=/usr/share/zor3dplayer/zor3dplayer' "$work/stage/usr/share/applications/zor3dplayer.desktop" ||
+grep -qxF 'Exec=/usr/share/zor3dplayer/zor3dplayer %F' "$work/stage/usr/share/applications/zor3dplayer.desktop" ||
     fail "the staged entry names the staging folder"
 [ -x "$(readlink -f "$work/stage/usr/bin/zor3dplayer")" ] || fail "the staged command leads nowhere"
 DESTDIR="$work/stage" "$cmake" -DCMAKE_INSTALL_PREFIX=/usr -P "$build/desktop/uninstall.cmake" >/dev/null
