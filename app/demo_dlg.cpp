@@ -52,7 +52,6 @@ CDemoDlg::CDemoDlg()
       m_nInterval(30),
       m_pToolTip(nullptr),
       m_bErrorBoxOpen(0),
-      m_eSoundFor(SoundRendering::Automatic),
       m_bDemoRan(0) {
     InitializeCriticalSection(&m_csLock);
 }
@@ -185,11 +184,10 @@ void CDemoDlg::AppendSoundChoices(CMenu* menu) {
         LoadStringA(AfxGetResourceHandle(), choice.textId, text, sizeof text);
         menu->AppendMenu(MF_STRING, choice.command, text);
     }
-    CheckSoundItem(menu, m_eSoundFor);
+    CheckSoundItem(menu, GetSoundRendering());
 }
 
 void CDemoDlg::ChooseSoundRendering(SoundRendering rendering) {
-    m_eSoundFor = rendering;
     SetSoundRendering(rendering);
     if (CMenu* menu = GetSystemMenu(FALSE)) CheckSoundItem(menu, rendering);
 }

@@ -84,7 +84,7 @@ public:
     void LoadSettings();
     void SaveSettings();
     // The listener's choice from the system menu: the sound follows at once, the menu
-    // moves its check, the settings keep it.
+    // moves its check, the settings keep it. The sound layer holds it.
     void AppendSoundChoices(CMenu* menu);
     void ChooseSoundRendering(SoundRendering rendering);
     // Writes what SaveSettings wrote and the control panel (which flushes its list with
@@ -133,7 +133,6 @@ public:
     CToolTipCtrl* m_pToolTip;
     // The load-error box is open: the auto-demo waits instead of stacking boxes.
     BOOL m_bErrorBoxOpen;
-    SoundRendering m_eSoundFor;
     // A demo step was applied: the choices are the script's, and the user's saved ones stay.
     BOOL m_bDemoRan;
     std::string m_sScriptName;  // as named, to say where it was looked for

@@ -44,7 +44,7 @@ void CDemoDlg::SaveSettings() {
         keep(WriteInt(kKeyPath, m_nPathMode, m_szSettingsPath));
         keep(WriteInt(kKeyEnvironment, m_nEnvironment, m_szSettingsPath));
     }
-    keep(WritePrivateProfileStringA(kSection, kKeySoundFor, SoundChoiceOf(m_eSoundFor).word, m_szSettingsPath));
+    keep(WritePrivateProfileStringA(kSection, kKeySoundFor, SoundChoiceOf(GetSoundRendering()).word, m_szSettingsPath));
     if (failure != ERROR_SUCCESS) TellSettingsNotSaved(m_szSettingsPath, failure);
 }
 

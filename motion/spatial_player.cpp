@@ -104,11 +104,10 @@ int CSpatialPlayer::LoadFile(LPSTR path) {
         return 0;
     }
     // A file that passes the probe can still fail to load (its data is not all there, it
-    // is over the buffer limit): playing on would be silence that looks like success.
-    if (m_bDeviceOpen && LoadSourceBuffer(path) != S_OK) {
-        return 0;
-    }
-    return 1;
+    // is over the buffer limit): playing on would be silence that looks like success. An
+    // output lost meanwhile is no fault of the file's.
+    const HRESULT loaded = m_bDeviceOpen ? LoadSourceBuffer(path) : S_OK;
+    return loaded == S_OK || loaded == DSERR_BUFFERLOST ? 1 : 0;
 }
 
 HRESULT CSpatialPlayer::Play() {

@@ -66,7 +66,10 @@ int SpeakerImageRegion(DWORD speakerConfig) {
     case DSSPEAKER_STEREO: return skin_region::kImageStereo;
     case DSSPEAKER_QUAD:
     case DSSPEAKER_SURROUND: return skin_region::kImageFour;
-    case DSSPEAKER_5POINT1: return skin_region::kImageSix;
+    // The skin has no picture for 7.1: six speakers with the surround badge come nearest,
+    // where keeping the last picture would show what is no longer there.
+    case DSSPEAKER_5POINT1:
+    case DSSPEAKER_7POINT1: return skin_region::kImageSix;
     default: return skin_region::kIndicator;
     }
 }

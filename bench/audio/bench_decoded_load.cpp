@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "audio/sound_module.h"
-#include "platform/dsound/dsound_test.h"
+#include "tests/support/dsound_hooks.h"
 
 namespace {
 

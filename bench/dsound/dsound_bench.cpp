@@ -1,12 +1,15 @@
-// What the update thread pays per tick for a position update, and what one speaker
-// probe (open, query, close) costs next to opening the OpenAL device bare.
+// What the update thread pays per tick for a position update, what one speaker probe
+// (open, query, close) costs next to opening the OpenAL device bare, and what a second of
+// binaural sound costs to mix in OpenAL Soft's default periods against the short ones the
+// layer asks for.
+#include <cmath>
 #include <string>
 
 #include <AL/alc.h>
 #include <benchmark/benchmark.h>
 
 #include "audio/sound_module.h"
-#include "platform/dsound/dsound_test.h"
+#include "tests/support/dsound_hooks.h"
 
 namespace {
 
@@ -86,6 +89,38 @@ void BM_SpeakerProbeIdle(benchmark::State& state) {
     for (auto _ : state) Probe();
 }
 BENCHMARK(BM_SpeakerProbeIdle);
+
+// One second of a moving source mixed for headphones in periods of the given size, the
+// position updated at the update thread's pace whatever the period.
+void BM_MixOneSecondInPeriodsOf(benchmark::State& state) {
+    constexpr int kRate = 44100;
+    const std::size_t period = static_cast<std::size_t>(state.range(0));
+    dsound_test::UseLoopbackLayout(kRate, dsound_test::LoopbackLayout::Stereo, true);
+    std::string clip = WriteClip();
+    if (OpenSoundDevice(nullptr) != S_OK || LoadSourceBuffer(&clip[0]) != S_OK || PlaySource() != S_OK) {
+        CloseSoundDevice();
+        dsound_test::UseLoopback(0);
+        state.SkipWithError("no loopback device");
+        return;
+    }
+    constexpr std::size_t kUpdateFrames = kRate * 30 / 1000;
+    float angle = 0;
+    for (auto _ : state) {
+        std::size_t sinceUpdate = 0;
+        for (std::size_t done = 0; done < kRate; done += period) {
+            if ((sinceUpdate += period) >= kUpdateFrames) {
+                sinceUpdate = 0;
+                angle += 0.05f;
+                SetSourceParameters(Vec3{2 * std::sin(angle), 0, 2 * std::cos(angle)}, Vec3{0, 0, 0});
+            }
+            benchmark::DoNotOptimize(dsound_test::RenderFrames(period).data());
+        }
+    }
+    CloseSoundDevice();
+    dsound_test::UseLoopback(0);
+    std::remove(clip.c_str());
+}
+BENCHMARK(BM_MixOneSecondInPeriodsOf)->Arg(1024)->Arg(256)->Unit(benchmark::kMillisecond);
 
 void BM_BareAlcOpenClose(benchmark::State& state) {
     for (auto _ : state) {

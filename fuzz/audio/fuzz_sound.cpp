@@ -8,7 +8,7 @@
 
 #include "audio/sound_module.h"
 #include "fuzz/fuzz_input_file.h"
-#include "platform/dsound/dsound_test.h"
+#include "tests/support/dsound_hooks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const bool opened = [] {

@@ -4,7 +4,6 @@
 
 #include "platform/dsound/al_device.h"
 #include "platform/dsound/dsound.h"
-#include "platform/dsound/live_objects.h"
 #include "platform/dsound/output_registry.h"
 #include "platform/dsound/primary_buffer.h"
 #include "platform/dsound/ref_count.h"
@@ -16,6 +15,32 @@ namespace dsound_detail {
 namespace {
 
 constexpr DWORD kHighestCooperativeLevel = 4;  // DSSCL_WRITEPRIMARY
+
+DWORD SpeakersFromChannelCount(int count) {
+    switch (count) {
+        case 1: return DSSPEAKER_MONO;
+        case 4: return DSSPEAKER_QUAD;
+        // 5.0 is 5.1 without its low-frequency channel.
+        case 5:
+        case 6: return DSSPEAKER_5POINT1;
+        // 6.1 has no speaker value of its own; its rear centre makes it the nearest
+        // relative of 7.1.
+        case 7:
+        case 8: return DSSPEAKER_7POINT1;
+        default: return DSSPEAKER_STEREO;
+    }
+}
+
+// The output the stream is on now: headphones exactly when HRTF renders, else its layout,
+// which this OpenAL Soft tells only of loopback devices: the server knows what our stream
+// carries (OpenAL Soft takes the sink's layout). Stereo, OpenAL Soft's own default, when
+// nothing plays or no one knows.
+DWORD SpeakerConfigOf(AlDevice& output) {
+    if (!output.IsConnected()) return DSSPEAKER_STEREO;
+    if (output.RendersHrtf()) return DSSPEAKER_HEADPHONE;
+    if (output.IsLoopback()) return SpeakersFromChannelCount(ChannelCount(output.Loopback().channels));
+    return SpeakersFromChannelCount(output.StreamChannels());
+}
 
 class DirectSound final : public IDirectSound {
 public:
@@ -55,7 +80,7 @@ public:
         // The speaker poll comes every half second even while nothing plays: a good moment
         // to free the fades and rooms that have finished.
         m_context->Device().Reap();
-        *config = m_context->Device().SpeakerConfig();
+        *config = SpeakerConfigOf(m_context->Device());
         return DS_OK;
     }
 
@@ -73,12 +98,12 @@ private:
         std::lock_guard<std::recursive_mutex> lock(m_context->Mutex());
         // The listener needs no OpenAL context until a sound plays: the view binds to
         // the output with its first 3D buffer and applies the listener then.
-        if (!m_context->Device().IsConnected()) return DSERR_BUFFERLOST;
+        AlDevice& output = m_context->Device();
+        if (!output.IsConnected() && !output.Carried()) return DSERR_BUFFERLOST;
         *out = new PrimaryBuffer(m_context, desc.dwFlags);
         return DS_OK;
     }
 
-    LiveObjectToken m_live;
     RefCount m_refs;
     std::shared_ptr<SoundContext> m_context;
 };

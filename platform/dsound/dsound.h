@@ -174,19 +174,20 @@ using LPDIRECTSOUNDCREATE = HRESULT (*)(const GUID*, IDirectSound**, IUnknown*);
 void RegisterDirectSoundModule();
 
 // Starts opening the process's sound output on a thread of its own, so that the first
-// DirectSoundCreate finds it open. That call still waits for the opening to end, and
-// still fails when there is no output. Call once the environment no longer changes.
+// DirectSoundCreate finds it open. That call still waits about a second at most for the
+// opening, and fails when there is no output. Call once the environment no longer changes.
 void PrepareSoundOutput();
 
 // The program is done with sound: the process's output closes on a thread of its own,
-// the fades under way heard out first, while the rest of the process shuts down; the
-// end of the process waits for it.
+// the fades under way heard out first, while the rest of the process shuts down; the end
+// of the process waits for it briefly, never for a sound server that does not answer.
 void ReleaseSoundOutput();
 
-// How the output renders 3D sound. Automatic: binaural (HRTF) when the output the sound
-// plays on is headphones or a headset, for its speakers otherwise. The listener's choice
-// applies at once, to a clip that plays too; what the user wrote in OpenAL Soft's own
-// settings (hrtf, stereo-mode) wins over it.
+// How the output renders 3D sound. Headphones: binaural (HRTF); Speakers: for its
+// speakers; either wins over what the user wrote in OpenAL Soft's own settings (hrtf,
+// stereo-mode). Automatic: as those settings say, else binaural exactly when the output
+// the sound plays on is headphones or a headset. The choice applies at once, to a clip
+// that plays too, without holding up the caller.
 enum class SoundRendering { Automatic, Headphones, Speakers };
 void SetSoundRendering(SoundRendering rendering);
 SoundRendering GetSoundRendering();

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "platform/dsound/al_api.h"
+
 namespace dsound_detail {
 
 // The property set's 48-byte record, field for field.
@@ -46,5 +48,9 @@ inline bool IsRoomOff(const I3DL2Record& r) { return r.lRoom <= kRoomOffLevel; }
 float GainFromMillibels(std::int32_t millibels);
 
 ReverbSettings ToReverbSettings(const I3DL2Record& record);
+
+// Loads the record into a reverb effect (EAX or plain) and the effect into its slot; how
+// long the room rings after its source falls silent, in seconds.
+double LoadRoom(ALuint slot, ALuint effect, bool eaxReverb, const I3DL2Record& record);
 
 }  // namespace dsound_detail

@@ -1,49 +1,73 @@
 #include "platform/dsound/output_follower.h"
 
-#include <optional>
+#include "platform/dsound/alsoft_settings.h"
+#include "platform/dsound/dsound.h"
 
 namespace dsound_detail {
+namespace {
+
+constexpr double kSettledSeconds = 0.3;
+
+}  // namespace
+
+OutputRequest RequestFor(AlDevice& output, const SinkFacts* sink) {
+    OutputRequest request{sink ? *sink : output.Asked().sink, std::nullopt};
+    const SoundRendering choice = GetSoundRendering();
+    // A loopback output is the tests' own; OpenAL Soft leaves the user's settings out of it.
+    const AlsoftSettings& user = output.IsLoopback() ? AlsoftSettings{} : UserAlsoftSettings();
+    if (choice != SoundRendering::Automatic)
+        request.hrtf = choice == SoundRendering::Headphones;
+    else if (output.IsLoopback())
+        request.hrtf = output.Loopback().hrtf;
+    else if (user.hrtf)
+        request.hrtf = user.hrtf;
+    else if (!request.sink.name.empty())
+        request.hrtf = user.headphones.value_or(request.sink.headphones);
+    return request;
+}
 
 void FollowServer(AlDevice& output, const ServerFacts& facts) {
-    if (output.IsLoopback()) return;
-    std::optional<OutputTarget> target;
+    OutputRequest request;
     {
         std::lock_guard<std::recursive_mutex> lock(output.Mutex());
-        output.NoteServer(facts);
-        // A server that went away is waited for; OpenAL Soft notices the loss by itself.
-        if (!facts.reachable && output.Followed()) return;
-        if (facts.reachable) output.SetFollowed(true);
-    }
-    // No server was ever found: the output is what it is, and only the choice can change it.
-    if (!facts.reachable) return FollowChoice(output);
-    {
-        std::lock_guard<std::recursive_mutex> lock(output.Mutex());
-        if (!facts.defaultSink) return;  // nowhere to play until a sink appears
-        if (!output.IsConnected()) {
-            target = output.TargetFor(&*facts.defaultSink);
-        } else if (facts.streamSink) {
-            // The first output opened before the server was asked: it is what it landed on.
-            if (output.OpenedFor().sink.empty()) output.LandedOn(*facts.streamSink);
+        const bool connected = output.IsConnected();
+        // An output being opened is judged by the next report, once it is there.
+        if (!connected && output.Changing()) return;
+        // A loss can come without warning (the server killed): what is noted now is where
+        // the sounds carry on when it comes back.
+        if (connected) output.CaptureVoices();
+        if (facts.streamChannels > 0) output.NoteStreamChannels(facts.streamChannels);
+        const double lostFor = output.LostWhileAnswering(facts.reachable && !connected);
+        if (!facts.reachable) {
+            // A server that went away is waited for; OpenAL Soft notices the loss itself.
+            // Meanwhile only the listener's choice changes the output as it is.
+            if (!connected || (request = RequestFor(output, nullptr)) == output.Asked()) return;
+        } else {
+            if (!facts.defaultSink) return;  // nowhere to play until a sink appears
+            // A server that answers while our stream is gone may be going away itself, and
+            // this OpenAL Soft crashes when the server goes in the middle of an opening: the
+            // output is opened again once the server has answered a while.
+            if (!connected && lostFor < kSettledSeconds) return;
+            // The output opened before the server was asked: it is what the stream landed on.
+            if (connected && facts.streamSink && output.Asked().sink.name.empty()) output.LandedOn(*facts.streamSink);
             // Our stream does not move by itself: the sound follows the default output by
-            // opening it afresh.
-            const SinkFacts& sink = facts.streamSink->name == facts.defaultSink->name ? *facts.streamSink
-                                                                                      : *facts.defaultSink;
-            const OutputTarget wanted = output.TargetFor(&sink);
-            if (wanted != output.OpenedFor()) target = wanted;
+            // opening it afresh (also where it did not play through this server at all).
+            const bool onDefault = facts.streamSink && facts.streamSink->name == facts.defaultSink->name;
+            request = RequestFor(output, onDefault ? &*facts.streamSink : &*facts.defaultSink);
+            if (connected && request == output.Asked()) return;
         }
     }
-    if (target) output.Move(*target);
+    output.Change(request);
 }
 
 void FollowChoice(AlDevice& output) {
-    OutputTarget target;
+    OutputRequest request;
     {
         std::lock_guard<std::recursive_mutex> lock(output.Mutex());
-        if (!output.IsConnected()) return;  // the choice applies when the output is opened again
-        target = output.TargetFor(nullptr);
-        if (target == output.OpenedFor()) return;
+        // The choice applies when the output opens again.
+        if (!output.IsConnected() || (request = RequestFor(output, nullptr)) == output.Asked()) return;
     }
-    output.Move(target);
+    output.Change(request);
 }
 
 }  // namespace dsound_detail

@@ -1,5 +1,6 @@
-// What the output does about what the sound server reports: it follows the default output,
-// turns binaural on and off as the output it plays on is headphones or not, and comes back
+// What the output does about what the sound server reports and what the listener chooses:
+// it follows the default output, renders binaural exactly when the listener chose
+// headphones or, left to itself, when the output it plays on is headphones, and comes back
 // by itself when the server does.
 #pragma once
 
@@ -8,10 +9,15 @@
 
 namespace dsound_detail {
 
+// What the output should be asked for a sink (null: the sink it is on, or none known).
+// An explicit choice wins; Automatic takes what the user wrote in OpenAL Soft's settings,
+// else whether the sink is headphones, else leaves it to OpenAL Soft. Expects the lock.
+OutputRequest RequestFor(AlDevice& output, const SinkFacts* sink);
+
 // Called with every report of the server's watch; changes the output when it should.
 void FollowServer(AlDevice& output, const ServerFacts& facts);
 
-// Without a server to ask: applies the listener's choice to the output as it is.
+// Applies the listener's choice to the output where it plays now.
 void FollowChoice(AlDevice& output);
 
 }  // namespace dsound_detail

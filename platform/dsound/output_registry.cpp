@@ -2,43 +2,30 @@
 
 #include <future>
 #include <mutex>
-#include <string>
 #include <thread>
 
+#include "platform/dsound/alsoft_settings.h"
 #include "platform/dsound/output_follower.h"
-#include "platform/dsound/server_watch.h"
 
 namespace dsound_detail {
 namespace {
 
-// Lets the fades under way be heard, then lets go of the output: with the last device
-// object gone, that closes it.
-void FinishAndLetGo(std::shared_ptr<AlDevice> last) {
-    if (!last) return;
-    std::lock_guard<std::recursive_mutex> deviceLock(last->Mutex());
-    last->FinishForExit();
-}
+// How long the program's ask for a sound device waits for the output to open.
+constexpr auto kOpenWait = std::chrono::milliseconds(1000);
+// How long the end of the process waits for the output to close: the fades under way take
+// 200 ms at most, closing a few more.
+constexpr auto kCloseWait = std::chrono::milliseconds(300);
 
 bool SameLoopback(const LoopbackSettings& a, const LoopbackSettings& b) {
     return a.sampleRate == b.sampleRate && a.channels == b.channels && a.hrtf == b.hrtf;
 }
 
-// OpenAL Soft's back ends that write a file or nothing at all have no server behind them.
-// They are told apart by their full names: the short name is "OpenAL Soft" for every one.
-bool PlaysThroughASoundServer(AlDevice& device) {
-    if (device.IsLoopback()) return false;
-    if (alcIsExtensionPresent(nullptr, "ALC_ENUMERATE_ALL_EXT") != ALC_TRUE) return true;
-    const ALCchar* name = alcGetString(device.Handle(), ALC_ALL_DEVICES_SPECIFIER);
-    if (!name) return true;
-    const std::string specifier(name);
-    return specifier != "No Output" && specifier != "Wave File Writer";
-}
-
-std::shared_ptr<AlDevice> OpenNew(const LoopbackSettings& loopback) {
-    auto device = std::make_shared<AlDevice>(loopback);
-    std::lock_guard<std::recursive_mutex> deviceLock(device->Mutex());
-    if (!device->Open()) return nullptr;
-    return device;
+// Lets the fades under way be heard, then lets go of the output: with the last device
+// object gone, that closes it.
+void LetGo(std::shared_ptr<AlDevice> last) {
+    last->StopFollowing();
+    std::lock_guard<std::recursive_mutex> lock(last->Mutex());
+    last->FinishForExit();
 }
 
 // The output lives here from its first use to the end of the process, or until the
@@ -48,52 +35,37 @@ struct OutputRegistry {
     std::mutex mutex;
     LoopbackSettings loopback;
     std::shared_ptr<AlDevice> output;
-    // The output opening ahead of the program's first ask; that ask takes its answer.
-    std::shared_future<std::shared_ptr<AlDevice>> prepared;
-    std::unique_ptr<ServerWatch> watch;
-    std::thread releasing;  // lets go of the output while the rest of the process ends
+    std::future<void> released;  // the output's closing at the end of the process
 
     ~OutputRegistry() {
-        StopWatch();
         std::shared_ptr<AlDevice> last;
         {
             std::lock_guard<std::mutex> lock(mutex);
-            if (prepared.valid()) prepared.wait();
             last = std::move(output);
         }
-        FinishAndLetGo(std::move(last));
-        if (releasing.joinable()) releasing.join();
+        if (last) LetGo(std::move(last));
+        // A server that does not answer holds the closing up for as long as it likes; the
+        // process ends without it, and the server cleans up after a client that is gone.
+        if (released.valid()) released.wait_for(kCloseWait);
     }
 
-    // The watch acts on the output through this registry, so it goes first, and never
-    // under the registry's lock.
-    void StopWatch() {
-        std::unique_ptr<ServerWatch> stopping;
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            stopping = std::move(watch);
+    // The output, or one being opened. Expects the lock.
+    std::shared_ptr<AlDevice> Opening() {
+        // Tests switch between loopback and real outputs; the old one stays with the
+        // objects made on it until they are released.
+        if (output && !SameLoopback(output->Loopback(), loopback)) output.reset();
+        if (!output) {
+            output = std::make_shared<AlDevice>(loopback);
+            std::lock_guard<std::recursive_mutex> deviceLock(output->Mutex());
+            AlDevice::ChangeInBackground(output, RequestFor(*output, nullptr));
         }
+        return output;
     }
 };
 
 OutputRegistry& Registry() {
     static OutputRegistry registry;
     return registry;
-}
-
-void Follow(const ServerFacts& facts) {
-    if (std::shared_ptr<AlDevice> output = CurrentOutput()) FollowServer(*output, facts);
-}
-
-// Expects the registry's lock.
-void WatchTheServerOf(OutputRegistry& r, AlDevice& output) {
-    if (r.watch) return;
-    bool served = false;
-    {
-        std::lock_guard<std::recursive_mutex> deviceLock(output.Mutex());
-        served = PlaysThroughASoundServer(output);
-    }
-    if (served) r.watch = std::make_unique<ServerWatch>(Follow);
 }
 
 }  // namespace
@@ -111,39 +83,39 @@ void SetLoopbackSettings(const LoopbackSettings& settings) {
 }
 
 std::shared_ptr<AlDevice> AcquireOutput() {
-    OutputRegistry& r = Registry();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    if (r.prepared.valid()) {
-        r.output = r.prepared.get();
-        r.prepared = {};
-        if (!r.output) return nullptr;  // the answer of no output stands
+    HandOverAlsoftSettings();
+    std::shared_ptr<AlDevice> output;
+    {
+        OutputRegistry& r = Registry();
+        std::lock_guard<std::mutex> lock(r.mutex);
+        output = r.Opening();
     }
-    // Tests switch between loopback and real outputs; the old one stays with the objects
-    // made on it until they are released.
-    if (r.output && !SameLoopback(r.output->Loopback(), r.loopback)) r.output.reset();
-    if (!r.output) r.output = OpenNew(r.loopback);
-    if (!r.output) return nullptr;
-    WatchTheServerOf(r, *r.output);
-    std::lock_guard<std::recursive_mutex> deviceLock(r.output->Mutex());
-    // An output that the server's watch brings back is still the process's output while it
-    // is lost: a device on it stands, and its buffers report the loss until it is back.
-    if (r.output->Recover() || r.output->Followed()) return r.output;
-    return nullptr;
+    // A server that does not answer would hold the program up for as long as it likes;
+    // followed by the server's watch, the output's sound comes when the server answers.
+    if (!output->AwaitOpening(kOpenWait)) {
+        output->Follow();
+        return output;
+    }
+    return output->Recover() ? output : nullptr;
 }
 
 void PrepareOutputInBackground() {
+    HandOverAlsoftSettings();
     OutputRegistry& r = Registry();
     std::lock_guard<std::mutex> lock(r.mutex);
-    if (r.output || r.prepared.valid()) return;
-    r.prepared = std::async(std::launch::async, OpenNew, r.loopback).share();
+    r.Opening();
 }
 
 void ReleaseOutput() {
     OutputRegistry& r = Registry();
-    r.StopWatch();
     std::lock_guard<std::mutex> lock(r.mutex);
-    if (!r.output || r.releasing.joinable()) return;
-    r.releasing = std::thread(FinishAndLetGo, std::move(r.output));
+    if (!r.output || r.released.valid()) return;
+    std::promise<void> done;
+    r.released = done.get_future();
+    std::thread([last = std::move(r.output), done = std::move(done)]() mutable {
+        LetGo(std::move(last));
+        done.set_value();
+    }).detach();
 }
 
 std::shared_ptr<AlDevice> CurrentOutput() {
@@ -153,18 +125,13 @@ std::shared_ptr<AlDevice> CurrentOutput() {
 }
 
 void ApplyRenderingChoice() {
-    std::shared_ptr<AlDevice> output;
-    {
-        OutputRegistry& r = Registry();
-        std::lock_guard<std::mutex> lock(r.mutex);
-        // The watch asks the server where the sound plays now and decides from that.
-        if (r.watch && r.watch->FoundServer()) {
-            r.watch->Poke();
-            return;
-        }
-        output = r.output;
-    }
-    if (output) FollowChoice(*output);
+    std::shared_ptr<AlDevice> output = CurrentOutput();
+    if (!output) return;
+    // The watch asks the server where the sound plays now and decides from that.
+    if (output->IsLoopback())
+        FollowChoice(*output);
+    else if (!output->PokeWatch())
+        std::thread([output] { FollowChoice(*output); }).detach();
 }
 
 }  // namespace dsound_detail

@@ -1,5 +1,5 @@
-// The process's output: opened on first use (or ahead of it, in the background), followed
-// while the sound server says it changes, and let go when the program is done with sound.
+// The process's output: opened on first use (or ahead of it, in the background), and let
+// go of when the program is done with sound.
 #pragma once
 
 #include <memory>
@@ -8,19 +8,20 @@
 
 namespace dsound_detail {
 
-// The process's output, opened on first use. A lost output is opened afresh here (or by the
-// server's watch), so the next device the program creates plays on the default output as
-// it is now. Null when there is no usable output.
+// The process's output. Waits about a second at most for it to open: a server that does
+// not answer leaves the program to start, and its sound comes when the server does. Null
+// when there is no output and nothing brings one.
 std::shared_ptr<AlDevice> AcquireOutput();
-// The process's output as it stands, for the test hooks and the server's watch.
+// The process's output as it stands, for the test hooks.
 std::shared_ptr<AlDevice> CurrentOutput();
-// Opens the output on a thread of its own, so that the first AcquireOutput finds it open;
-// that call still waits for the opening to end, and still finds none when there is none.
+// Starts opening the output on a thread of its own, so that the first AcquireOutput finds
+// it open.
 void PrepareOutputInBackground();
-// Lets go of the process's output on a thread of its own, fades heard out first; the end
-// of the process waits for it. A device created later opens the output afresh.
+// Lets go of the process's output on a thread of its own, fades heard out first. The end
+// of the process waits for that briefly, never for a server that does not answer.
 void ReleaseOutput();
-// The listener's rendering choice changed: the output follows it at once.
+// The listener's rendering choice changed: the output follows it, never on the caller's
+// thread (the window's), except on a loopback output, which has nothing to wait for.
 void ApplyRenderingChoice();
 
 // Sets the loopback mode for outputs opened from now on (sampleRate 0: off). The next

@@ -14,7 +14,6 @@ using DeviceLock = std::lock_guard<std::recursive_mutex>;
 constexpr float kMaxRolloffFactor = 10.0f;
 constexpr float kMaxDopplerFactor = 10.0f;
 
-
 bool ValidListener(const DS3DLISTENER& l) {
     if (l.dwSize != sizeof(DS3DLISTENER)) return false;
     if (!Finite(l.vPosition) || !Finite(l.vVelocity) || !Finite(l.vOrientFront) || !Finite(l.vOrientTop))
@@ -65,7 +64,8 @@ ULONG PrimaryBuffer::Release() {
 HRESULT PrimaryBuffer::GetStatus(DWORD* status) {
     if (!status) return DSERR_INVALIDPARAM;
     DeviceLock lock(m_context->Mutex());
-    const bool lost = !m_context->Device().IsConnected() || m_context->Stale();
+    AlDevice& output = m_context->Device();
+    const bool lost = !output.IsConnected() && !output.Carried();
     *status = lost ? DSBSTATUS_BUFFERLOST : DSBSTATUS_PLAYING | DSBSTATUS_LOOPING;
     return DS_OK;
 }
@@ -88,11 +88,7 @@ HRESULT PrimaryBuffer::SetFormat(const WAVEFORMATEX* format) {
     return DS_OK;
 }
 
-HRESULT PrimaryBuffer::Restore() {
-    DeviceLock lock(m_context->Mutex());
-    if (!m_context->Device().Recover()) return DSERR_BUFFERLOST;
-    return m_context->Ensure() ? DS_OK : DSERR_BUFFERLOST;
-}
+HRESULT PrimaryBuffer::Restore() { return m_context->Device().Recover() ? DS_OK : DSERR_BUFFERLOST; }
 
 HRESULT PrimaryBuffer::GetAllParameters(DS3DLISTENER* params) {
     if (!params || params->dwSize != sizeof(DS3DLISTENER)) return DSERR_INVALIDPARAM;

@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "platform/dsound/dsound.h"
-#include "platform/dsound/live_objects.h"
 #include "platform/dsound/ref_count.h"
 #include "platform/dsound/sound_context.h"
 
@@ -36,7 +35,6 @@ public:
 private:
     ~PrimaryBuffer() = default;
 
-    LiveObjectToken m_live;
     RefCount m_refs;
     std::shared_ptr<SoundContext> m_context;
     DWORD m_flags;

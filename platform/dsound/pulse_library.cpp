@@ -22,7 +22,6 @@ bool BindAll(void* library, PulseLibrary* p) {
            Bind(library, "pa_context_new", &p->context_new) &&
            Bind(library, "pa_context_connect", &p->context_connect) &&
            Bind(library, "pa_context_get_state", &p->context_get_state) &&
-           Bind(library, "pa_context_set_state_callback", &p->context_set_state_callback) &&
            Bind(library, "pa_context_disconnect", &p->context_disconnect) &&
            Bind(library, "pa_context_unref", &p->context_unref) &&
            Bind(library, "pa_context_set_subscribe_callback", &p->context_set_subscribe_callback) &&

@@ -23,7 +23,6 @@ struct PulseLibrary {
     decltype(&pa_context_new) context_new = nullptr;
     decltype(&pa_context_connect) context_connect = nullptr;
     decltype(&pa_context_get_state) context_get_state = nullptr;
-    decltype(&pa_context_set_state_callback) context_set_state_callback = nullptr;
     decltype(&pa_context_disconnect) context_disconnect = nullptr;
     decltype(&pa_context_unref) context_unref = nullptr;
     decltype(&pa_context_set_subscribe_callback) context_set_subscribe_callback = nullptr;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <utility>
 
 #include "platform/dsound/headphones_sink.h"
 #include "platform/dsound/pulse_library.h"
@@ -19,8 +20,10 @@ using std::chrono::milliseconds;
 // A server that has not answered in this long counts as not there (a stuck one included).
 constexpr milliseconds kConnectBudget{1000};
 constexpr milliseconds kQueryBudget{500};
-// How soon a server that went away is looked for again.
+// How soon a server that went away is looked for again, and how often one that never
+// answered (a player started before the desktop's sound server).
 constexpr milliseconds kRetry{250};
+constexpr milliseconds kLookAgain{2000};
 // Reports come at least this often, so a loss that the server did not announce to us (our
 // stream failing on its own) is noticed all the same.
 constexpr milliseconds kTick{500};
@@ -103,12 +106,11 @@ void OnSinkInput(pa_context*, const pa_sink_input_info* info, int eol, void* use
 // One connection to the server, from connecting to losing it.
 class Session {
 public:
-    explicit Session(const PulseLibrary& pa) : m_pa(pa) {}
+    Session(const PulseLibrary& pa, const std::atomic<bool>& stop) : m_pa(pa), m_stop(stop), m_loop(pa.mainloop_new()) {}
 
     pa_mainloop* Loop() const { return m_loop.get(); }
 
     bool Connect() {
-        m_loop.reset(m_pa.mainloop_new());
         if (!m_loop) return false;
         m_context.reset(m_pa.context_new(m_pa.mainloop_get_api(m_loop.get()), "sound output watch"));
         if (!m_context) return false;
@@ -116,7 +118,7 @@ public:
         if (m_pa.context_connect(m_context.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) return false;
         const auto deadline = Clock::now() + kConnectBudget;
         while (IsConnecting(m_pa.context_get_state(m_context.get()))) {
-            if (!IterateUntil(deadline)) return false;
+            if (m_stop || !IterateUntil(deadline)) return false;
         }
         if (!Ready()) return false;
         m_pa.context_set_subscribe_callback(m_context.get(), &Session::OnEvent, this);
@@ -183,7 +185,7 @@ private:
             return false;
         };
         while (running()) {
-            if (Clock::now() >= deadline || !IterateUntil(deadline)) return false;
+            if (m_stop || Clock::now() >= deadline || !IterateUntil(deadline)) return false;
         }
         for (const Operation& o : operations) {
             if (m_pa.operation_get_state(o.get()) != PA_OPERATION_DONE) return false;
@@ -192,6 +194,7 @@ private:
     }
 
     const PulseLibrary& m_pa;
+    const std::atomic<bool>& m_stop;
     bool m_changed = true;
     // Declared in the order of creation so that they go in reverse: the context before the
     // loop it runs on.
@@ -204,12 +207,8 @@ private:
 ServerWatch::ServerWatch(Report report) : m_report(std::move(report)), m_thread([this] { Run(); }) {}
 
 ServerWatch::~ServerWatch() {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_stop = true;
-        if (m_loop) Pulse()->mainloop_wakeup(static_cast<pa_mainloop*>(m_loop));
-    }
-    m_wake.notify_all();
+    m_stop = true;
+    Poke();
     if (m_thread.joinable()) m_thread.join();
 }
 
@@ -222,75 +221,58 @@ void ServerWatch::Poke() {
     m_wake.notify_all();
 }
 
-bool ServerWatch::FoundServer() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return !m_noServer;
-}
-
-bool ServerWatch::Pause(std::chrono::milliseconds pause) {
+void ServerWatch::Pause(milliseconds pause) {
     std::unique_lock<std::mutex> lock(m_mutex);
     m_wake.wait_for(lock, pause, [this] { return m_stop || m_poked; });
-    m_poked = false;
-    return !m_stop;
+}
+
+bool ServerWatch::TakePoke() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return std::exchange(m_poked, false);
+}
+
+void ServerWatch::SetLoop(void* loop) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_loop = loop;
 }
 
 void ServerWatch::Run() {
     const PulseLibrary* pa = Pulse();
     bool everConnected = false;
     ServerFacts last;
-    const auto stopping = [this] {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_stop;
-    };
+    bool told = false;  // whether anything was reported yet
     const auto report = [&](const ServerFacts& facts) {
         last = facts;
+        told = true;
         m_report(facts);
     };
-    while (pa && !stopping()) {
-        Session session(*pa);
-        if (session.Connect()) {
-            everConnected = true;
-            {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                m_loop = session.Loop();
-            }
-            auto nextTick = Clock::now();
-            for (;;) {
-                bool ask = session.TakeChanged();
-                {
-                    std::lock_guard<std::mutex> lock(m_mutex);
-                    if (m_stop) break;
-                    ask = ask || m_poked;
-                    m_poked = false;
+    while (!m_stop) {
+        if (pa) {
+            Session session(*pa, m_stop);
+            SetLoop(session.Loop());
+            if (session.Connect()) {
+                everConnected = true;
+                auto nextTick = Clock::now();
+                while (!m_stop) {
+                    if (session.TakeChanged() | TakePoke()) {
+                        const std::optional<ServerFacts> facts = session.Ask();
+                        if (!facts) break;
+                        report(*facts);
+                        nextTick = Clock::now() + kTick;
+                    } else if (told && Clock::now() >= nextTick) {
+                        report(last);
+                        nextTick = Clock::now() + kTick;
+                    }
+                    if (!session.IterateUntil(nextTick) || !session.Ready()) break;
                 }
-                if (ask) {
-                    const std::optional<ServerFacts> facts = session.Ask();
-                    if (!facts) break;
-                    report(*facts);
-                    nextTick = Clock::now() + kTick;
-                } else if (Clock::now() >= nextTick) {
-                    report(last);
-                    nextTick = Clock::now() + kTick;
-                }
-                if (!session.IterateUntil(nextTick) || !session.Ready()) break;
             }
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_loop = nullptr;
+            SetLoop(nullptr);
         }
-        if (!everConnected) {
-            {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                m_noServer = true;
-            }
-            report(ServerFacts{});
-            return;
-        }
-        if (stopping()) return;
-        if (last.reachable || last != ServerFacts{}) report(ServerFacts{});
-        if (!Pause(kRetry)) return;
+        if (m_stop) return;
+        // Gone, or not there yet: said once, and again whenever someone asks.
+        if (!told || last.reachable || TakePoke()) report(ServerFacts{});
+        Pause(everConnected ? kRetry : kLookAgain);
     }
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_noServer = true;
 }
 
 }  // namespace dsound_detail

@@ -1,9 +1,13 @@
 // A watch on the sound server (PulseAudio, or PipeWire's pulse server) from a thread of its
 // own: what the default output is, and where this process's own stream plays, reported on
-// every change the server announces and every half second besides. A server that goes away
-// is reported gone and looked for again until it is back. Never starts a server.
+// every change the server announces and every half second besides. A server that is not
+// there, or goes away, is reported gone and looked for again, every few seconds until one
+// ever answered and at once after a loss, for as long as the watch lives. Never starts a
+// server.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -46,23 +50,23 @@ public:
     ServerWatch(const ServerWatch&) = delete;
     ServerWatch& operator=(const ServerWatch&) = delete;
 
-    // Asks the server again and reports at once, as after a change it announced.
+    // Asks the server again and reports at once, as after a change it announced (or that
+    // it is still not there).
     void Poke();
-    // False once the first look found no server: there is none to watch, and the thread
-    // has ended.
-    bool FoundServer() const;
 
 private:
     void Run();
-    // Waits between attempts to reach a server; false when the watch is to end.
-    bool Pause(std::chrono::milliseconds pause);
+    // Waits between attempts to reach a server, or for a poke.
+    void Pause(std::chrono::milliseconds pause);
+    // Whether the watch was poked since the last call.
+    bool TakePoke();
+    void SetLoop(void* loop);
 
     Report m_report;
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex;
     std::condition_variable m_wake;
-    bool m_stop = false;
+    std::atomic<bool> m_stop{false};
     bool m_poked = false;
-    bool m_noServer = false;
     void* m_loop = nullptr;  // the session's pa_mainloop, to wake it; guarded by m_mutex
     std::thread m_thread;
 };

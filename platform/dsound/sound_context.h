@@ -31,8 +31,6 @@ public:
     ALCcontext* Ensure();
     // The context if this view is bound to the output as it is now, without binding.
     ALCcontext* Current() const;
-    // Bound to an output that has since been closed or reopened.
-    bool Stale() const { return m_bound && m_generation != m_device->Generation(); }
 
     const DS3DLISTENER& Listener() const { return m_listener; }
     // Applies the listener to the current context (which the caller made current).

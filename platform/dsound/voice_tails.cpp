@@ -1,10 +1,16 @@
 #include "platform/dsound/voice_tails.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 namespace dsound_detail {
 namespace {
+
+// How long the end of the process may wait for fades to be heard: they take 10 ms, and
+// the output plays what was mixed a few updates later.
+constexpr auto kExitWaitLimit = std::chrono::milliseconds(150);
 
 // Falls fast at first and reaches true silence at the end: most of the level is gone in
 // the first few milliseconds, so what is left at the end is far below the sound that was
@@ -95,20 +101,33 @@ ALuint VoiceTails::PrepareFade(ALuint source, ALuint slot, const ClipFrames& cli
     return fade.source;
 }
 
-void VoiceTails::Ring(ALuint slot, ALuint effect, bool eaxReverb, double until) {
-    if (!slot) return;
-    m_rooms.push_back(Room{slot, effect, eaxReverb, until});
+Room VoiceTails::TakeRoom() {
+    Room room;
+    if (!m_ringing.empty()) {
+        room = m_ringing.back().room;
+        m_ringing.pop_back();
+    } else if (!m_idle.empty()) {
+        room = m_idle.back();
+        m_idle.pop_back();
+    } else {
+        alGetError();
+        alGenEffects(1, &room.effect);
+        if (alGetError() != AL_NO_ERROR) return {};
+        alGenAuxiliaryEffectSlots(1, &room.slot);
+        if (alGetError() != AL_NO_ERROR) {
+            alDeleteEffects(1, &room.effect);
+            return {};
+        }
+        alEffecti(room.effect, AL_EFFECT_TYPE, AL_EFFECT_EAXREVERB);
+        room.eaxReverb = alGetError() == AL_NO_ERROR;
+        if (!room.eaxReverb) alEffecti(room.effect, AL_EFFECT_TYPE, AL_EFFECT_REVERB);
+    }
+    alAuxiliaryEffectSlotf(room.slot, AL_EFFECTSLOT_GAIN, 1.0f);  // it may have been quietened
+    return room;
 }
 
-bool VoiceTails::TakeRoom(ALuint* slot, ALuint* effect, bool* eaxReverb) {
-    if (m_rooms.empty()) return false;
-    const Room room = m_rooms.back();
-    m_rooms.pop_back();
-    *slot = room.slot;
-    *effect = room.effect;
-    *eaxReverb = room.eaxReverb;
-    alAuxiliaryEffectSlotf(room.slot, AL_EFFECTSLOT_GAIN, 1.0f);  // it may have been quietened
-    return true;
+void VoiceTails::Ring(const Room& room, double until) {
+    if (room.slot) m_ringing.push_back({room, until});
 }
 
 bool VoiceTails::FadesUnderWay() {
@@ -121,40 +140,47 @@ bool VoiceTails::FadesUnderWay() {
 }
 
 void VoiceTails::Reap(double now) {
-    if (!m_fades.empty()) {
-        m_fades.erase(std::remove_if(m_fades.begin(), m_fades.end(),
-                                     [](Fade& f) {
-                                         ALint state = AL_PLAYING;
-                                         alGetSourcei(f.source, AL_SOURCE_STATE, &state);
-                                         if (state == AL_PLAYING) return false;
-                                         alDeleteSources(1, &f.source);
-                                         alDeleteBuffers(1, &f.buffer);
-                                         return true;
-                                     }),
-                      m_fades.end());
-    }
-    if (!m_rooms.empty()) {
-        m_rooms.erase(std::remove_if(m_rooms.begin(), m_rooms.end(),
-                                     [now](Room& r) {
-                                         if (now < r.until) return false;
-                                         // A slot that a fade still feeds cannot go yet.
-                                         alGetError();
-                                         alDeleteAuxiliaryEffectSlots(1, &r.slot);
-                                         if (alGetError() != AL_NO_ERROR) return false;
-                                         if (r.effect) alDeleteEffects(1, &r.effect);
-                                         return true;
-                                     }),
-                      m_rooms.end());
+    m_fades.erase(std::remove_if(m_fades.begin(), m_fades.end(),
+                                 [](Fade& f) {
+                                     ALint state = AL_PLAYING;
+                                     alGetSourcei(f.source, AL_SOURCE_STATE, &state);
+                                     if (state == AL_PLAYING) return false;
+                                     alDeleteSources(1, &f.source);
+                                     alDeleteBuffers(1, &f.buffer);
+                                     return true;
+                                 }),
+                  m_fades.end());
+    for (auto r = m_ringing.begin(); r != m_ringing.end();) {
+        if (now < r->until) {
+            ++r;
+            continue;
+        }
+        // Empty, the slot costs the mixer nothing until a source takes it again.
+        alAuxiliaryEffectSloti(r->room.slot, AL_EFFECTSLOT_EFFECT, AL_EFFECT_NULL);
+        m_idle.push_back(r->room);
+        r = m_ringing.erase(r);
     }
 }
 
 void VoiceTails::QuietenRooms() {
-    for (const Room& r : m_rooms) alAuxiliaryEffectSlotf(r.slot, AL_EFFECTSLOT_GAIN, 0.0f);
+    for (const Ringing& r : m_ringing) alAuxiliaryEffectSlotf(r.room.slot, AL_EFFECTSLOT_GAIN, 0.0f);
+}
+
+void VoiceTails::HearOut(double update) {
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    QuietenRooms();
+    const auto quietened = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(2 * update));
+    while (Clock::now() - start < kExitWaitLimit && (FadesUnderWay() || Clock::now() < quietened))
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    // What was mixed last is still on its way to the speakers.
+    std::this_thread::sleep_for(std::chrono::duration<double>(std::min(update, 0.05)));
 }
 
 void VoiceTails::Forget() {
     m_fades.clear();
-    m_rooms.clear();
+    m_ringing.clear();
+    m_idle.clear();
 }
 
 }  // namespace dsound_detail

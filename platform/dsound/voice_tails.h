@@ -1,8 +1,11 @@
-// Sound that outlives what made it. OpenAL Soft 1.19 cuts a voice dead when it is stopped
-// or paused, which is a click whenever the sound was audible; and a room effect deleted
-// with its source takes its reverberation with it. So a voice that has to stop while it
-// plays hands its next few milliseconds, faded to silence, to a short voice of its own,
-// and a room whose source went away keeps ringing until its decay has passed.
+// Sound that outlives what made it, and the rooms sounds play in. OpenAL Soft 1.19 cuts a
+// voice dead when it is stopped or paused, which is a click whenever the sound was audible;
+// and a room effect deleted with its source takes its reverberation with it. So a voice
+// that has to stop while it plays hands its next few milliseconds, faded to silence, to a
+// short voice of its own, and a room whose source went away keeps ringing until its decay
+// has passed. A room is never deleted while its context lives: in this OpenAL Soft a
+// deleted effect slot leaves a hole that the next reset of the output walks into, so a
+// room that has died away waits, silent and empty, for the next source that needs one.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +19,13 @@ namespace dsound_detail {
 
 // How long a stopped voice takes to fall silent.
 constexpr double kFadeSeconds = 0.010;
+
+// A room: an effect slot and the reverb effect loaded into it.
+struct Room {
+    ALuint slot = 0;
+    ALuint effect = 0;
+    bool eaxReverb = false;
+};
 
 // The clip a fade reads from: its frame count and frame i as one channel on the signed
 // 16-bit scale, taken from the buffer's own data rather than a copy of it.
@@ -44,19 +54,20 @@ public:
     // playing or the fade cannot be made (the caller then just stops).
     ALuint PrepareFade(ALuint source, ALuint slot, const ClipFrames& clip, int rate);
 
-    // Keeps a room's slot and effect alive until `until` on the output's clock, so its
-    // reverberation dies away instead of stopping.
-    void Ring(ALuint slot, ALuint effect, bool eaxReverb, double until);
-    // The most recently ringing room, for a new source to carry on; false when none rings.
-    bool TakeRoom(ALuint* slot, ALuint* effect, bool* eaxReverb);
+    // A room for a source: the one that rang last (its sound carries on into the new
+    // source), else one that has died away, else a new one. No slot when none can be had.
+    Room TakeRoom();
+    // A room its source let go of rings until `until` on the output's clock.
+    void Ring(const Room& room, double until);
 
-    // Frees the fades that have played out and the rooms whose decay has passed.
+    // Frees the fades that have played out; rooms whose decay has passed fall silent.
     void Reap(double now);
-    bool HasFades() const { return !m_fades.empty(); }
-    bool FadesUnderWay();
-    bool RoomsRinging() const { return !m_rooms.empty(); }
+    bool Busy() const { return !m_fades.empty() || !m_ringing.empty(); }
     // Turns the ringing rooms down to silence (OpenAL ramps the change over one update).
     void QuietenRooms();
+    // At the end of the process: the rooms quietened and the fades under way heard out, in
+    // tens of milliseconds at most, never a reverb tail. `update`: the output's period.
+    void HearOut(double update);
     // The output closed: its objects went with it.
     void Forget();
 
@@ -65,15 +76,15 @@ private:
         ALuint source;
         ALuint buffer;
     };
-    struct Room {
-        ALuint slot;
-        ALuint effect;
-        bool eaxReverb;
+    struct Ringing {
+        Room room;
         double until;
     };
+    bool FadesUnderWay();
 
     std::vector<Fade> m_fades;
-    std::vector<Room> m_rooms;
+    std::vector<Ringing> m_ringing;
+    std::vector<Room> m_idle;
 };
 
 }  // namespace dsound_detail

@@ -9,7 +9,7 @@
 
 #include "audio/sound_module.h"
 #include "motion/spatial_player.h"
-#include "platform/dsound/dsound_test.h"
+#include "tests/support/dsound_hooks.h"
 #include "tests/motion/temp_dir.h"
 #include "tests/motion/wav_clip.h"
 

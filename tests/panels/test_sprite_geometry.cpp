@@ -67,7 +67,8 @@ TEST(SpeakerImage, TableByLowByte) {
     EXPECT_EQ(SpeakerImageRegion(DSSPEAKER_QUAD), 34);
     EXPECT_EQ(SpeakerImageRegion(DSSPEAKER_SURROUND), 34);
     EXPECT_EQ(SpeakerImageRegion(DSSPEAKER_5POINT1), 35);
-    for (DWORD other : {DSSPEAKER_DIRECTOUT, DSSPEAKER_MONO, DSSPEAKER_7POINT1, DWORD{0xFF}})
+    EXPECT_EQ(SpeakerImageRegion(DSSPEAKER_7POINT1), 35) << "the nearest picture, not the last one shown";
+    for (DWORD other : {DSSPEAKER_DIRECTOUT, DSSPEAKER_MONO, DWORD{0xFF}})
         EXPECT_EQ(SpeakerImageRegion(other), 26) << other;
     // The geometry byte above does not change the choice.
     EXPECT_EQ(SpeakerImageRegion(0x00050000u | DSSPEAKER_STEREO), 33);

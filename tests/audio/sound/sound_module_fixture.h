@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "audio/sound_module.h"
-#include "platform/dsound/dsound_test.h"
+#include "tests/support/dsound_hooks.h"
 #include "tests/audio/sound/wav_file.h"
 #include "tests/platform/dsound/signal.h"
 

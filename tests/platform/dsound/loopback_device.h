@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/dsound/dsound.h"
-#include "platform/dsound/dsound_test.h"
+#include "tests/support/dsound_hooks.h"
 #include "tests/platform/dsound/signal.h"
 
 namespace sound_testing {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/dsound/dsound.h"
-#include "platform/dsound/dsound_test.h"
+#include "tests/support/dsound_hooks.h"
 
 TEST(NoOutput, DirectSoundCreateReportsNoDriverAndCreatesNothing) {
     IDirectSound* ds = reinterpret_cast<IDirectSound*>(1);

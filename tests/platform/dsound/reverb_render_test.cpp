@@ -96,6 +96,34 @@ TEST(ReverbRender, TheHangarRingsOnAfterItsSourceStopsAndADryStopIsSilent) {
     EXPECT_LT(Rms(dry, 2, 0, kLoopbackRate / 50, kLoopbackRate * 2), 1e-6);
 }
 
+// A room that has died away, then binaural rendering switched on and off in place: the
+// output is reset with the room's slot still there, and a room comes back afterwards.
+TEST(ReverbRender, ARoomThatDiedAwaySurvivesChangesOfRendering) {
+    LoopbackDevice dev;
+    const WAVEFORMATEX f = PcmFormat(kLoopbackRate, 1, 16);
+    IDirectSoundBuffer* b = dev.MakeBuffer(f, Tone(f, 700.0, 0.5));
+    ASSERT_NE(b, nullptr);
+    IKsPropertySet* set = PropertySetOf(b);
+    ASSERT_EQ(b->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+    ASSERT_EQ(SendRecord(set, kBathroom), S_OK);
+    LoopbackDevice::Render(0.3);
+    ASSERT_EQ(SendRecord(set, kOff), S_OK);
+    LoopbackDevice::Render(2.5);  // its ring is over
+    for (SoundRendering choice : {SoundRendering::Headphones, SoundRendering::Speakers, SoundRendering::Headphones,
+                                  SoundRendering::Automatic}) {
+        SetSoundRendering(choice);
+        LoopbackDevice::Render(0.1);
+    }
+    ASSERT_EQ(b->Stop(), DS_OK);
+    ASSERT_EQ(SendRecord(set, kBathroom), S_OK);
+    ASSERT_EQ(b->Play(0, 0, 0), DS_OK);
+    LoopbackDevice::Render(0.3);
+    ASSERT_EQ(b->Stop(), DS_OK);
+    EXPECT_GT(Rms(LoopbackDevice::Render(0.5), 2, 0, kLoopbackRate / 5, kLoopbackRate / 10), 1e-3) << "no room";
+    set->Release();
+    b->Release();
+}
+
 TEST(ReverbRender, TheLastAcceptedRecordIsKeptAndOffDetachesTheEffect) {
     LoopbackDevice dev;
     const WAVEFORMATEX f = PcmFormat(22050, 1, 16);

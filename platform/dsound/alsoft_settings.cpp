@@ -1,16 +1,22 @@
-#include "platform/dsound/output_choice.h"
+#include "platform/dsound/alsoft_settings.h"
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <vector>
 
 namespace dsound_detail {
 namespace {
+
+// A period of 256 frames, three of them ahead: under 20 ms from mixer to server, where
+// OpenAL Soft's own 3 x 1024 is some 70 ms, late enough to hear a drag lag behind.
+constexpr const char* kStreamSize = "period_size = 256\nperiods = 3\n";
 
 std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -68,15 +74,16 @@ std::vector<std::string> ConfigFiles() {
     return files;
 }
 
+std::string ReadText(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 AlsoftSettings ReadUserSettings() {
     AlsoftSettings settings;
-    for (const std::string& file : ConfigFiles()) {
-        std::ifstream in(file, std::ios::binary);
-        if (!in) continue;
-        std::ostringstream text;
-        text << in.rdbuf();
-        ParseAlsoftSettings(text.str(), &settings);
-    }
+    for (const std::string& file : ConfigFiles()) ParseAlsoftSettings(ReadText(file), &settings);
     return settings;
 }
 
@@ -104,6 +111,8 @@ void ParseAlsoftSettings(const std::string& text, AlsoftSettings* settings) {
             settings->headphones.reset();
             if (value == "headphones") settings->headphones = true;
             if (value == "speakers") settings->headphones = false;
+        } else if (key == "period_size" || key == "periods") {
+            settings->sizesStream = true;
         }
     }
 }
@@ -113,15 +122,24 @@ const AlsoftSettings& UserAlsoftSettings() {
     return settings;
 }
 
-bool WantsHrtf(SoundRendering choice, const AlsoftSettings& user, bool outputIsHeadphones) {
-    if (user.hrtf) return *user.hrtf;
-    if (user.headphones) return *user.headphones;
-    switch (choice) {
-        case SoundRendering::Headphones: return true;
-        case SoundRendering::Speakers: return false;
-        case SoundRendering::Automatic: break;
-    }
-    return outputIsHeadphones;
+void HandOverAlsoftSettings() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // OpenAL Soft reads $ALSOFT_CONF last, so what is written here comes after
+        // everything the user wrote; the user's own $ALSOFT_CONF goes first in it.
+        const std::string named = Environment("ALSOFT_CONF");
+        std::string text = named.empty() ? "" : ReadText(named);
+        text += "\n[general]\nhrtf = auto\n";
+        if (!UserAlsoftSettings().sizesStream) text += kStreamSize;
+        // A file in memory, open for the life of the process, leaves nothing to clean up.
+        const int fd = memfd_create("alsoft-settings", MFD_CLOEXEC);
+        if (fd < 0) return;
+        if (write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
+            close(fd);
+            return;
+        }
+        setenv("ALSOFT_CONF", ("/proc/self/fd/" + std::to_string(fd)).c_str(), 1);
+    });
 }
 
 }  // namespace dsound_detail

@@ -1,6 +1,6 @@
 // What the tests need from the sound layer: an in-process loopback device to render
 // and measure, a simulated disconnect, and a view of what reached the reverb engine.
-// Not used by the program.
+// Built into the tests, never into the program.
 #pragma once
 
 #include <cstddef>
@@ -25,7 +25,7 @@ void UseLoopbackLayout(int sampleRate, LoopbackLayout layout, bool hrtf);
 // no loopback device is open.
 std::vector<float> RenderFrames(std::size_t frames);
 
-// Makes the most recent device report a disconnect / come back.
+// Makes the process's output report a disconnect, and be had again.
 void SimulateDisconnect();
 void SimulateReconnect();
 
