@@ -9,6 +9,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   qt6-base-dev libgl-dev
   libopenal-dev libopenal1
+  libmysofa-dev libmysofa1
   libpulse-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
