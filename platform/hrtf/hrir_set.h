@@ -25,9 +25,9 @@ struct HrirMeasurements {
     std::vector<HrirMeasurement> items;
 };
 
-// Reads a SOFA file's bytes, resampled to the given rate. False with a reason the user
-// can act on when the file cannot be used.
-bool ReadSofa(const std::string& bytes, unsigned rate, HrirMeasurements* out, std::string* reason);
+// Reads a SOFA file, resampled to the given rate. False with a reason the user can act on
+// when the file cannot be used. The path must name a regular file: it is read as it is.
+bool ReadSofa(const std::string& path, unsigned rate, HrirMeasurements* out, std::string* reason);
 
 // The table of one OpenAL Soft data set: elevations from straight down to straight up in
 // equal steps, each a ring of azimuths clockwise from the front; per direction a

@@ -50,37 +50,26 @@ std::vector<std::string> DataFolders() {
     return folders;
 }
 
-// The file's bytes, without waiting on anything that is not a regular file.
-bool ReadSofaBytes(const std::string& path, std::string* bytes, std::string* reason) {
+// The file, opened without waiting on anything that is not a regular file; -1 with the
+// reason when it cannot be used.
+int OpenSofaFile(const std::string& path, std::string* reason) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         *reason = std::string("it cannot be read: ") + std::strerror(errno);
-        return false;
+        return -1;
     }
     struct stat info {};
-    bool ok = ::fstat(fd, &info) == 0;
-    if (!ok) {
+    if (::fstat(fd, &info) != 0) {
         *reason = std::string("it cannot be read: ") + std::strerror(errno);
     } else if (!S_ISREG(info.st_mode)) {
         *reason = "it is not a regular file";
-        ok = false;
     } else if (info.st_size > kMaxSofaBytes) {
         *reason = "it is larger than 256 MB";
-        ok = false;
-    }
-    if (ok) {
-        bytes->resize(static_cast<std::size_t>(info.st_size));
-        std::size_t done = 0;
-        while (done < bytes->size()) {
-            const ssize_t n = ::read(fd, bytes->data() + done, bytes->size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            done += static_cast<std::size_t>(n);
-        }
-        bytes->resize(done);
+    } else {
+        return fd;
     }
     ::close(fd);
-    return ok;
+    return -1;
 }
 
 // A file name OpenAL Soft shows as the set's name: the SOFA file's own, tamed.
@@ -143,18 +132,25 @@ std::string UserSetFolder() {
 
 ImportResult ImportSofaFile(const std::string& sofaPath, const std::string& folder) {
     ImportResult result;
-    std::string bytes;
-    if (!ReadSofaBytes(sofaPath, &bytes, &result.reason)) return result;
+    const int fd = OpenSofaFile(sofaPath, &result.reason);
+    if (fd < 0) return result;
+    // Read through the descriptor: the very file that was checked, whatever happens to
+    // the name meanwhile.
+    const std::string opened = "/proc/self/fd/" + std::to_string(fd);
 
     const std::string name = SetNameFor(sofaPath);
     std::vector<std::pair<std::string, std::string>> files;  // path, content
     for (unsigned rate : kSetRates) {
         HrirMeasurements measured;
         OpenAlTable table;
-        if (!ReadSofa(bytes, rate, &measured, &result.reason) || !BuildOpenAlTable(measured, &table, &result.reason))
+        if (!ReadSofa(opened, rate, &measured, &result.reason) || !BuildOpenAlTable(measured, &table, &result.reason)) {
+            ::close(fd);
             return result;
+        }
         files.emplace_back(SetFile(folder, name, rate), EncodeMhr(table));
     }
+
+    ::close(fd);
 
     std::error_code made;
     fs::create_directories(folder, made);

@@ -43,9 +43,11 @@ bool Fail(std::string* reason, std::string text) {
 
 }  // namespace
 
-bool ReadSofa(const std::string& bytes, unsigned rate, HrirMeasurements* out, std::string* reason) {
+bool ReadSofa(const std::string& path, unsigned rate, HrirMeasurements* out, std::string* reason) {
     int error = MYSOFA_OK;
-    SofaPtr sofa(mysofa_load_data(bytes.data(), bytes.size(), &error));
+    // From the file, not from memory: libmysofa's reader of memory runs past the end of
+    // a file cut short, where its reader of files stops.
+    SofaPtr sofa(mysofa_load(path.c_str(), &error));
     if (!sofa || error != MYSOFA_OK) return Fail(reason, LoadError(error));
     error = mysofa_check(sofa.get());
     if (error != MYSOFA_OK) return Fail(reason, LoadError(error));
