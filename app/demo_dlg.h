@@ -3,6 +3,10 @@
 // settings and runs the auto-demo.
 #pragma once
 
+#include <memory>
+#include <thread>
+
+#include "app/hrtf_choice.h"
 #include "app/messages.h"
 #include "app/sound_choice.h"
 #include "audio/vec3.h"
@@ -13,6 +17,7 @@
 #include "skin/skin_layout.h"
 
 class CSpatialPlayer;
+class CEarTest;
 
 constexpr int kSourceSlots = 6;
 constexpr int kCustomSlot = 5;
@@ -78,6 +83,15 @@ public:
     // moves its check, the settings keep it. The sound layer holds it.
     void AppendSoundChoices(CMenu* menu);
     void ChooseSoundRendering(SoundRendering rendering);
+    // The binaural data sets: the menu's group (brought up to date whenever the menu
+    // opens), the SOFA import, and the listening test.
+    void AppendHrtfItems(CMenu* menu);
+    void UpdateSystemMenu(CMenu* menu);
+    void ChooseHrtfSet(const std::string& name);
+    void ImportHrtf();
+    void OnHrtfImported();
+    void StartEarTest();
+    void OnEarTestOver();
     void DemoStep();
     void TellWhyNoDemo(DWORD readError) const;
 
@@ -108,6 +122,13 @@ public:
     CToolTipCtrl* m_pToolTip;
     // The load-error box is open: the auto-demo waits instead of stacking boxes.
     BOOL m_bErrorBoxOpen;
+    HrtfChoice m_hrtf;
+    std::unique_ptr<CEarTest> m_pEarTest;
+    // A SOFA import under way, and what it came to.
+    std::thread m_hrtfImport;
+    std::string m_strImportFile;
+    std::string m_strImportName;
+    std::string m_strImportFailure;
 
 private:
     // StopPlayback with or without settling the source where it is: a player that failed

@@ -39,6 +39,12 @@ public:
 
     void DragSpriteTo(CPoint point);
 
+    // The listening test's progress in the speaker indicator's place (done of total
+    // bursts) and its instructions as the room view's tip, shown at once; the indicator
+    // comes back with EndTestProgress.
+    void ShowTestProgress(int done, int total, const char* tip);
+    void EndTestProgress();
+
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL PreTranslateMessage(MSG* msg) override;
     int OnCreate(CREATESTRUCTA* cs) override;
@@ -62,9 +68,13 @@ public:
     DWORD m_dwSpeakerConfig;
     // The tips of the exit button and the speaker indicator; owned.
     CToolTipCtrl* m_pToolTip;
+    // The listening test's bursts, 0 of 0 while none runs.
+    int m_nTestDone;
+    int m_nTestTotal;
 
 private:
     void CreateToolTips();
+    void DrawTestProgress(HDC dc);
 
     // Serialises sprite drawing between the UI thread and the update thread: the back
     // buffer, m_rcLastSprite, region 29 and the skin's work surface.

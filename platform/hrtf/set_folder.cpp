@@ -25,6 +25,8 @@ namespace fs = std::filesystem;
 constexpr off_t kMaxSofaBytes = 256L * 1024 * 1024;
 constexpr char kSetExtension[] = ".mhr";
 constexpr std::size_t kMaxNameLength = 64;
+// A data set file's marker and rate.
+constexpr std::size_t kHeaderBytes = 12;
 
 std::string Home() {
     const char* home = std::getenv("HOME");
@@ -113,11 +115,14 @@ bool SplitRate(const std::string& text, std::string* name, unsigned* rate) {
 
 unsigned RateOfFileNamed(const std::string& name) {
     for (const std::string& folder : DataFolders()) {
-        std::string head;
-        int error = 0;
-        if (kernel::ReadWholeFile((fs::path(folder) / (name + kSetExtension)).string(), &head, &error) ==
-            kernel::ReadOutcome::Ok)
-            return MhrRate(head);
+        const std::string path = (fs::path(folder) / (name + kSetExtension)).string();
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        std::string head(kHeaderBytes, '\0');
+        const ssize_t got = ::read(fd, head.data(), head.size());
+        ::close(fd);
+        head.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        return MhrRate(head);
     }
     return 0;
 }
@@ -152,8 +157,13 @@ ImportResult ImportSofaFile(const std::string& sofaPath, const std::string& fold
 
     ::close(fd);
 
+    // The folder is made only for a set that is ready to go in.
     std::error_code made;
     fs::create_directories(folder, made);
+    if (made) {
+        result.reason = "the folder " + folder + " cannot be written: " + made.message();
+        return result;
+    }
     // A set that is replaced comes back whole when its twin cannot be written.
     struct Written {
         std::string path;
@@ -164,8 +174,8 @@ ImportResult ImportSofaFile(const std::string& sofaPath, const std::string& fold
     for (const auto& [path, content] : files) {
         Written w{path, false, {}};
         w.existed = kernel::ReadWholeFile(path, &w.old) == kernel::ReadOutcome::Ok;
-        int error = made.value();
-        if (!made && kernel::ReplaceFileAtomically(path, content, &error)) {
+        int error = 0;
+        if (kernel::ReplaceFileAtomically(path, content, &error)) {
             written.push_back(std::move(w));
             continue;
         }

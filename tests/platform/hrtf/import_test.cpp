@@ -5,19 +5,24 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <random>
 #include <fstream>
 #include <map>
 #include <sstream>
 
+#include "platform/hrtf/hrir_set.h"
 #include "platform/hrtf/hrtf_sets.h"
+#include "tests/platform/dsound/loopback_device.h"
+#include "tests/support/mirrored_head.h"
 #include "tests/support/child_process.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const char kKemar[] = "/usr/share/libmysofa/MIT_KEMAR_normal_pinna.sofa";
+using sound_testing::kKemarSofa;
 
 std::string Read(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -43,7 +48,7 @@ protected:
         char pattern[] = "/tmp/zor_hrtf_XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         m_root = pattern;
-        ASSERT_TRUE(fs::exists(kKemar)) << "Debian's libmysofa1 brings the KEMAR set the tests read";
+        ASSERT_TRUE(fs::exists(kKemarSofa)) << "Debian's libmysofa1 brings the KEMAR set the tests read";
     }
     void TearDown() override { fs::remove_all(m_root); }
     fs::path m_root;
@@ -52,7 +57,7 @@ protected:
 TEST_F(SofaImport, WhatCannotBeUsedLeavesEveryFileAsItWas) {
     const fs::path sets = m_root / "sets";
     fs::create_directories(m_root / "in");
-    fs::copy_file(kKemar, m_root / "in" / "Head.sofa");
+    fs::copy_file(kKemarSofa, m_root / "in" / "Head.sofa");
     const hrtf::ImportResult first = hrtf::ImportSofaFile((m_root / "in" / "Head.sofa").string(), sets.string());
     ASSERT_TRUE(first.ok) << first.reason;
     EXPECT_EQ(first.name, "Head");
@@ -68,7 +73,7 @@ TEST_F(SofaImport, WhatCannotBeUsedLeavesEveryFileAsItWas) {
         fs::path folder;
         const char* reason;
     };
-    const std::string kemar = Read(kKemar);
+    const std::string kemar = Read(kKemarSofa);
     const Case cases[] = {
         {"Head.sofa", kemar.substr(0, kemar.size() / 2), sets, "damaged"},
         {"Head.sofa", "<html>not a set</html>", sets, "not a SOFA file"},
@@ -91,11 +96,59 @@ TEST_F(SofaImport, WhatCannotBeUsedLeavesEveryFileAsItWas) {
     }
 }
 
+// The set as OpenAL Soft renders it, at both rates: noise from straight left and right
+// reaches the ears with the delay and level difference of the file's own responses.
+TEST_F(SofaImport, RendersWithTheMeasuredHeadsInterauralDelayAndLevel) {
+    setenv("XDG_DATA_HOME", m_root.c_str(), 1);
+    const hrtf::ImportResult set = hrtf::ImportSofaFile(kKemarSofa);
+    ASSERT_TRUE(set.ok) << set.reason;
+    for (unsigned rate : hrtf::kSetRates) {
+        hrtf::HrirMeasurements measured;
+        std::string reason;
+        ASSERT_TRUE(hrtf::ReadSofa(kKemarSofa, rate, &measured, &reason)) << reason;
+        sound_testing::LoopbackDevice device(static_cast<int>(rate), true);
+        SetHrtfSet(set.name);
+        ASSERT_EQ(GetHrtfSetInUse(), set.name);
+        std::mt19937 random(1);
+        std::uniform_real_distribution<double> noise(-0.5, 0.5);
+        const WAVEFORMATEX format = sound_testing::PcmFormat(rate, 1, 16);
+        IDirectSoundBuffer* buffer = device.MakeBuffer(format, sound_testing::MakePcm(format, rate, [&](std::size_t, int) {
+            return noise(random);
+        }));
+        ASSERT_NE(buffer, nullptr);
+        for (float side : {-1.0f, 1.0f}) {
+            const hrtf::HrirMeasurement* file = nullptr;
+            for (const hrtf::HrirMeasurement& m : measured.items)
+                if (m.elevation == 0 && m.azimuth == (side < 0 ? 90.0f : 270.0f)) file = &m;
+            ASSERT_NE(file, nullptr);
+            std::vector<float> pair(2 * 60, 0.0f);  // room for the lag on either side
+            for (std::size_t i = 0; i < file->left.size(); ++i) pair.insert(pair.end(), {file->left[i], file->right[i]});
+            pair.resize(pair.size() + 2 * 60, 0.0f);
+            sound_testing::LoopbackDevice::Place(buffer, {side, 0, 0});
+            ASSERT_EQ(buffer->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+            const std::vector<float> heard = dsound_test::RenderFrames(rate / 2);
+            const auto ild = [](const std::vector<float>& frames) {
+                return sound_testing::Decibels(sound_testing::Rms(frames, 2, 0, 0, frames.size() / 2) /
+                                               sound_testing::Rms(frames, 2, 1, 0, frames.size() / 2));
+            };
+            const int itd = sound_testing::InterauralLag(heard, 60);
+            const int fileItd = sound_testing::InterauralLag(pair, 60);
+            std::printf("%u Hz, %s: delay %d samples (file %d), level %.2f dB (file %.2f)\n", rate,
+                        side < 0 ? "left" : "right", itd, fileItd, ild(heard), ild(pair));
+            EXPECT_LE(std::abs(itd - fileItd), 1);
+            EXPECT_NEAR(ild(heard), ild(pair), 1.0);
+            EXPECT_GT(std::abs(fileItd), 25) << "the far ear hears late";
+            buffer->Stop();
+        }
+        buffer->Release();
+    }
+}
+
 // The terminal's form: exit 0 and the set's name last on standard output, or exit 2 and
 // the reason on standard error.
 TEST_F(SofaImport, FromTheTerminal) {
-    Write(m_root / "Broken.sofa", Read(kKemar).substr(0, 4096));
-    for (const auto& [file, status] : {std::pair<fs::path, int>{kKemar, 0}, {m_root / "Broken.sofa", 2}}) {
+    Write(m_root / "Broken.sofa", Read(kKemarSofa).substr(0, 4096));
+    for (const auto& [file, status] : {std::pair<fs::path, int>{kKemarSofa, 0}, {m_root / "Broken.sofa", 2}}) {
         const fs::path out = m_root / "out";
         const fs::path err = m_root / "err";
         const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
