@@ -146,6 +146,15 @@ void AlDevice::LandedOn(const SinkFacts& sink) {
     if (!m_asked.hrtf) m_asked.hrtf = RendersHrtf();
 }
 
+double AlDevice::LostWhileAnswering(bool lostWhileAnswering) {
+    if (!lostWhileAnswering) {
+        m_lostSince.reset();
+        return 0.0;
+    }
+    if (!m_lostSince) m_lostSince = std::chrono::steady_clock::now();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - *m_lostSince).count();
+}
+
 void AlDevice::CaptureVoices() {
     for (LiveVoice* voice : m_voices) voice->Capture();
 }
@@ -196,6 +205,7 @@ void AlDevice::Follow() {
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
     if (m_watch || IsLoopback()) return;
     m_watch = std::make_unique<ServerWatch>([this](const ServerFacts& facts) { FollowServer(*this, facts); });
+    m_settled.notify_all();
 }
 
 bool AlDevice::PokeWatch() {

@@ -105,6 +105,9 @@ public:
     std::string HrtfSetInUse() const;
     // The output was opened before anyone asked the server: it is what the stream landed on.
     void LandedOn(const SinkFacts& sink);
+    // How long the server has answered while the output was lost, in seconds; starts the
+    // count when `lostWhileAnswering` first holds, and forgets it when it does not.
+    double LostWhileAnswering(bool lostWhileAnswering);
     // Our stream's channels as the server last told them; 0 when it did not.
     int StreamChannels() const { return m_streamChannels; }
     void NoteStreamChannels(int channels) { m_streamChannels = channels; }
@@ -135,8 +138,9 @@ public:
     bool Change(const OutputRequest& request);
     // The same on a thread of its own; Carried() from this call on.
     static void ChangeInBackground(std::shared_ptr<AlDevice> output, const OutputRequest& request);
-    // Waits for the changes under way to end, at most `most`; true when none is left.
-    bool AwaitSettled(std::chrono::milliseconds most);
+    // Waits, at most `most`, while the output is being opened and nothing carries it yet;
+    // true when that is over.
+    bool AwaitOpening(std::chrono::milliseconds most);
     // Where nothing carries the output, opens it again now; true when it is there or the
     // layer brings it back.
     bool Recover();
@@ -186,6 +190,7 @@ private:
     bool m_canTellHrtf = false;
     OutputRequest m_asked;
     int m_streamChannels = 0;
+    std::optional<std::chrono::steady_clock::time_point> m_lostSince;
     std::set<LiveVoice*> m_voices;
     VoiceTails m_tails;
     std::unique_ptr<ServerWatch> m_watch;

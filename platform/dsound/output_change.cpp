@@ -120,9 +120,9 @@ void AlDevice::ChangeInBackground(std::shared_ptr<AlDevice> output, const Output
     }).detach();
 }
 
-bool AlDevice::AwaitSettled(std::chrono::milliseconds most) {
+bool AlDevice::AwaitOpening(std::chrono::milliseconds most) {
     std::unique_lock<std::recursive_mutex> lock(m_mutex);
-    return m_settled.wait_for(lock, most, [this] { return m_changes == 0; });
+    return m_settled.wait_for(lock, most, [this] { return m_changes == 0 || m_watch; });
 }
 
 bool AlDevice::Recover() {
@@ -152,17 +152,20 @@ bool AlDevice::ResetInPlace(const OutputRequest& request) {
 
 bool AlDevice::Reopen(const OutputRequest& request) {
     std::shared_ptr<Opened> old;
+    bool sounds = false;
     {
         std::lock_guard<std::recursive_mutex> lock(m_mutex);
         if (IsConnected()) CaptureVoices();
         old = std::move(m_out);
         m_tails.Forget();
         ++m_generation;
+        sounds = !m_voices.empty();
     }
     // Outside the lock: the server may take its time, and the program carries on meanwhile
-    // with its sounds waiting.
+    // with its sounds waiting. A context for them is made here too: that takes a while.
     old.reset();
     std::shared_ptr<Opened> opened = Open(request);
+    if (opened && sounds && !opened->context) opened->context = alcCreateContext(opened->device, nullptr);
     std::vector<LiveVoice*> refills;
     {
         std::lock_guard<std::recursive_mutex> lock(m_mutex);

@@ -4,6 +4,11 @@
 #include "platform/dsound/dsound.h"
 
 namespace dsound_detail {
+namespace {
+
+constexpr double kSettledSeconds = 0.3;
+
+}  // namespace
 
 OutputRequest RequestFor(AlDevice& output, const SinkFacts* sink) {
     OutputRequest request{sink ? *sink : output.Asked().sink, std::nullopt, GetHrtfSet()};
@@ -34,12 +39,17 @@ void FollowServer(AlDevice& output, const ServerFacts& facts) {
         // the sounds carry on when it comes back.
         if (connected) output.CaptureVoices();
         if (facts.streamChannels > 0) output.NoteStreamChannels(facts.streamChannels);
+        const double lostFor = output.LostWhileAnswering(facts.reachable && !connected);
         if (!facts.reachable) {
             // A server that went away is waited for; OpenAL Soft notices the loss itself.
             // Meanwhile only the listener's choice changes the output as it is.
             if (!connected || (request = RequestFor(output, nullptr)) == output.Asked()) return;
         } else {
             if (!facts.defaultSink) return;  // nowhere to play until a sink appears
+            // A server that answers while our stream is gone may be going away itself, and
+            // this OpenAL Soft crashes when the server goes in the middle of an opening: the
+            // output is opened again once the server has answered a while.
+            if (!connected && lostFor < kSettledSeconds) return;
             // The output opened before the server was asked: it is what the stream landed on.
             if (connected && facts.streamSink && output.Asked().sink.name.empty()) output.LandedOn(*facts.streamSink);
             // Our stream does not move by itself: the sound follows the default output by

@@ -13,8 +13,8 @@ namespace {
 // How long the program's ask for a sound device waits for the output to open.
 constexpr auto kOpenWait = std::chrono::milliseconds(1000);
 // How long the end of the process waits for the output to close: the fades under way take
-// 150 ms at most, closing a few more.
-constexpr auto kCloseWait = std::chrono::milliseconds(500);
+// 200 ms at most, closing a few more.
+constexpr auto kCloseWait = std::chrono::milliseconds(300);
 
 bool SameLoopback(const LoopbackSettings& a, const LoopbackSettings& b) {
     return a.sampleRate == b.sampleRate && a.channels == b.channels && a.hrtf == b.hrtf;
@@ -92,7 +92,7 @@ std::shared_ptr<AlDevice> AcquireOutput() {
     }
     // A server that does not answer would hold the program up for as long as it likes;
     // followed by the server's watch, the output's sound comes when the server answers.
-    if (!output->AwaitSettled(kOpenWait)) {
+    if (!output->AwaitOpening(kOpenWait)) {
         output->Follow();
         return output;
     }

@@ -18,6 +18,7 @@ public:
     ULONG Add() { return m_count.fetch_add(1, std::memory_order_relaxed) + 1; }
     // Returns the references left; the owner deletes itself when that is 0.
     ULONG Drop() { return m_count.fetch_sub(1, std::memory_order_acq_rel) - 1; }
+    ULONG Count() const { return m_count.load(std::memory_order_acquire); }
 
     static int LiveObjects() { return Objects().load(std::memory_order_relaxed); }
 

@@ -73,7 +73,10 @@ private:
     bool Lost() { return !Live() && !Output().Carried(); }
     void Capture() override;
     void Rebuild() override;
-    void Refill() override { Fill(); }
+    // A buffer the program let go of while the output changed is not worth the upload.
+    void Refill() override {
+        if (m_refs.Count() > 1) Fill();
+    }
     void SetRoomAudible(bool audible) override;
     bool MakeObjects();
     void DeleteObjects();

@@ -2,7 +2,8 @@
 // sinks, heard through their monitors), run headless from a folder of its own with an
 // auto-demo script and no OpenAL Soft settings file: its sound swings with the horizontal
 // circle, a change of clip stays in one stream, headphones are binaural, the sound follows
-// the default output, and goes on when its sink is removed or the server restarts.
+// the default output, goes on when its sink is removed or the server restarts, and a server
+// that does not answer holds up neither start nor exit.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -10,11 +11,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -379,6 +382,37 @@ TEST_P(SoundServerTest, HeadphonesAreBinauralAndTheSoundFollowsTheDefaultToSpeak
     EXPECT_LT(speakerFarEar, -40.0) << "speakers got binaural sound";
     std::printf("[ %s ] far ear %.1f dB on headphones, %.1f dB on speakers; followed in %.2f s\n", NameOf(GetParam()),
                 farEar, speakerFarEar, followed);
+}
+
+// A server that does not answer holds the program up neither at start (its sound comes
+// when the server answers) nor at exit (the process ends; the server cleans up after it).
+TEST_P(SoundServerTest, AServerThatDoesNotAnswerHoldsUpNeitherStartNorExit) {
+    SoundServer& server = Server();
+    ASSERT_GE(server.LoadNullSink("speakers", 2, kStereoMap), 0) << server.LastError();
+    ASSERT_TRUE(server.SetDefaultSink("speakers")) << server.LastError();
+    Scratch scratch("server_hung");
+    scratch.Write("e2e.ini", CircleScript(30000));
+    server.Freeze();
+    auto player = StartPlayer(scratch, server, "e2e.ini");
+    ASSERT_TRUE(player->Started()) << player->Error();
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    server.Thaw();
+    Listings seen;
+    ASSERT_TRUE(WaitForStream(server, *player, &seen)) << "no sound once the server answered";
+    auto recording = server.RecordMonitor("speakers", 2);
+    ASSERT_NE(recording, nullptr) << server.LastError();
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_NE(FirstSound(recording->Finish(), 2, recording->Rate()), std::string::npos) << "not heard";
+    server.Freeze();
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const auto asked = Clock::now();
+    player->Signal(SIGTERM);
+    const std::optional<int> status = player->Wait(milliseconds(3000));
+    const double took = Seconds(Clock::now() - asked).count();
+    server.Thaw();
+    ASSERT_TRUE(status.has_value()) << "still running 3 s after it was asked to end";
+    EXPECT_EQ(*status, 0);
+    std::printf("[ %s ] ended %.2f s after it was asked, its server not answering\n", NameOf(GetParam()), took);
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, SoundServerTest, ::testing::Values(ServerKind::PulseAudio, ServerKind::PipeWire),

@@ -73,6 +73,12 @@ std::string Trim(const std::string& s) {
     return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
 }
 
+// The value of a property line: name = "value".
+std::string Quoted(const std::string& field) {
+    const std::size_t open = field.find('"');
+    return open == std::string::npos ? "" : field.substr(open + 1, field.rfind('"') - open - 1);
+}
+
 std::map<unsigned, std::string> SinkNames(const std::string& shortListing) {
     std::map<unsigned, std::string> names;
     std::istringstream lines(shortListing);
@@ -276,6 +282,7 @@ std::vector<SinkInput> SoundServer::SinkInputs() {
     const std::map<unsigned, std::string> names = SinkNames(*sinks);
     std::istringstream lines(*listing);
     std::string line;
+    double frameBytes = 0, rate = 0;
     while (std::getline(lines, line)) {
         if (line.compare(0, 12, "Sink Input #") == 0) {
             inputs.push_back({});
@@ -285,12 +292,25 @@ std::vector<SinkInput> SoundServer::SinkInputs() {
         if (inputs.empty()) continue;
         SinkInput& input = inputs.back();
         const std::string field = Trim(line);
-        if (field.compare(0, 5, "Sink:") == 0) {
+        const auto starts = [&field](const char* prefix) { return field.rfind(prefix, 0) == 0; };
+        if (starts("Sink:")) {
             const auto found = names.find(static_cast<unsigned>(std::strtoul(field.c_str() + 5, nullptr, 10)));
             input.sink = found != names.end() ? found->second : Trim(field.substr(5));
-        } else if (field.compare(0, 22, "application.process.id") == 0) {
-            const std::size_t quote = line.find('"');
-            if (quote != std::string::npos) input.pid = std::strtol(line.c_str() + quote + 1, nullptr, 10);
+        } else if (starts("application.process.id")) {
+            input.pid = std::strtol(Quoted(field).c_str(), nullptr, 10);
+        } else if (starts("Buffer Latency:") || starts("Sink Latency:")) {
+            input.aheadSeconds += std::strtod(field.c_str() + field.find(": ") + 2, nullptr) / 1e6;
+        } else if (starts("Sample Specification:")) {
+            std::istringstream spec(field.substr(21));
+            std::string format;
+            spec >> format >> frameBytes;
+            spec.ignore(2) >> rate;  // "2ch 48000Hz"
+            frameBytes *= format.find("32") != std::string::npos ? 4 : 2;
+        } else if (starts("pulse.attr.tlength") && rate > 0) {
+            input.aheadSeconds += std::strtod(Quoted(field).c_str(), nullptr) / frameBytes / rate;
+        } else if (starts("node.latency")) {
+            const std::string period = Quoted(field);
+            input.aheadSeconds += std::strtod(period.c_str(), nullptr) / std::strtod(period.c_str() + period.find('/') + 1, nullptr);
         }
     }
     return inputs;

@@ -30,6 +30,10 @@ struct SinkInput {
     unsigned index = 0;
     std::string sink;  // the name of the sink it plays on
     long pid = 0;      // application.process.id; 0 when the stream does not say
+    // How far the stream is buffered ahead of the ear as the server says: PulseAudio its
+    // buffer and sink latency, PipeWire (which reports those as 0) its target length and
+    // its graph's period.
+    double aheadSeconds = 0;
 };
 
 // A sink's monitor as 16-bit PCM, from Begin() until Finish(). The recorder stays on its
