@@ -1,13 +1,15 @@
 # A user needs `make run`, `make test` and `make install`; the rest serve developers.
 # Every target installs what is missing first (tools/bootstrap.sh does nothing when all is there).
 
+# The build's own progress lines, without make's notes on every folder it enters.
+MAKEFLAGS   += --no-print-directory
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD       ?= build
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 PREFIX      ?= $(HOME)/.local
 
-.PHONY: all bootstrap bootstrap-tests build run test install uninstall bench sanitize fuzz screenshot clean
+.PHONY: all bootstrap bootstrap-tests build player run test install uninstall bench sanitize fuzz screenshot clean
 
 all: build
 
@@ -22,7 +24,14 @@ build: bootstrap
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# The player and its clips alone, so it starts in a minute or two on a fresh checkout; the
+# tests are built by `make test`.
+player: bootstrap
+	@echo "Building the player in $(BUILD)/ (the first time takes a minute or two)..."
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) --target zor3dplayer -j $(JOBS)
+
+run: player
 	@bash tools/run.sh $(BUILD)
 
 test: bootstrap-tests build

@@ -1,7 +1,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include <string>
+
 #include "app/demo_dlg.h"
+#include "app/program_dir.h"
+#include "app/script_path.h"
 #include "panels/user_notice.h"
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/profile.h"
@@ -42,13 +46,20 @@ struct Script {
     int ReadInt(const char* section, const char* key) const {
         return static_cast<int>(GetPrivateProfileIntA(section, key, 0, file));
     }
+    bool HasSection(const char* section) const {
+        char names[4] = "";
+        return GetPrivateProfileStringA(section, nullptr, nullptr, names, sizeof names, file) > 0;
+    }
 };
+
+// A day: no show holds one choice longer.
+constexpr int kLongestStepMs = 24 * 60 * 60 * 1000;
 
 }  // namespace
 
 void CDemoDlg::DemoStep() {
     // The load-error box is modal; steps wait until it has been answered.
-    if (m_bErrorBoxOpen) return;
+    if (m_bErrorBoxOpen || !m_bScript) return;
     const Script script{m_szScriptPath};
     char value[kValueSize];
 
@@ -56,7 +67,6 @@ void CDemoDlg::DemoStep() {
         m_nDemoSteps = script.ReadInt("Counter", "DemoCounter");
         if (m_nDemoSteps == 0) {
             TellWhyNoDemo(GetLastError());
-            m_bScript = 0;
             return;
         }
         m_bDemoLoop = 0;
@@ -76,8 +86,22 @@ void CDemoDlg::DemoStep() {
 
     char section[32];
     std::snprintf(section, sizeof section, "AutoDemo%d", m_nDemoStep);
-    const UINT period = static_cast<UINT>(script.ReadInt(section, "Timer"));
-    if (period == 0) return;
+    const std::string where = "Step " + std::to_string(m_nDemoStep) + " of the auto-demo script " +
+                              ShownPath(m_szScriptPath);
+    if (!script.HasSection(section)) {
+        EndDemo(where + " is missing (nothing under [" + section + "], though DemoCounter is " +
+                std::to_string(m_nDemoSteps) + "), so the demo ends.");
+        return;
+    }
+    // A step that never ends, or ends at once, would stop the show with no word.
+    const int period = script.ReadInt(section, "Timer");
+    if (period < 1 || period > kLongestStepMs) {
+        script.Read(section, "Timer", value);
+        EndDemo(where + " has no usable Timer (\"" + value + "\"): it must be a number of milliseconds from 1 to " +
+                std::to_string(kLongestStepMs) + ", so the demo ends.");
+        return;
+    }
+    m_bDemoRan = 1;
 
     script.Read(section, "SoundSource", value);
     if (int command = Lookup(kSources, value)) OnPanelCommand(command, 0);
@@ -98,22 +122,36 @@ void CDemoDlg::DemoStep() {
         m_nDemoTimer = 0;
     }
     if (!m_pPlayer) StartPlayback();
-    m_nDemoTimer = SetTimer(kTimerId, period, nullptr);
+    m_nDemoTimer = SetTimer(kTimerId, static_cast<UINT>(period), nullptr);
     ++m_nDemoStep;
 }
 
-// Without a demo the window answers only its exit region (the capture stays); whoever
-// started it from a terminal learns why.
-void CDemoDlg::TellWhyNoDemo(DWORD readError) const {
+void CDemoDlg::TellWhyNoDemo(DWORD readError) {
     const std::string script = ShownPath(m_szScriptPath);
-    if (readError == ERROR_FILE_NOT_FOUND || readError == ERROR_PATH_NOT_FOUND)
-        TellUser("the auto-demo script %s was not found, so no demo runs.", script.c_str());
-    else if (readError != ERROR_SUCCESS)
-        TellUser("the auto-demo script %s could not be read (%s), so no demo runs.", script.c_str(),
-                 ErrorText(readError).c_str());
-    else
-        TellUser("the auto-demo script %s has no steps (no DemoCounter under [Counter]), so no demo runs.",
-                 script.c_str());
+    if (readError == ERROR_FILE_NOT_FOUND || readError == ERROR_PATH_NOT_FOUND) {
+        if (IsAbsolutePath(m_sScriptName.c_str()))
+            EndDemo("The auto-demo script " + script + " was not found, so no demo runs.");
+        else
+            EndDemo("The auto-demo script " + m_sScriptName + " was found neither beside the program (" +
+                    ShownPath(GetProgramDir().c_str()) + ") nor in the current folder (" +
+                    ShownPath(CurrentFolder().c_str()) + "), so no demo runs.");
+    } else if (readError != ERROR_SUCCESS) {
+        EndDemo("The auto-demo script " + script + " could not be read (" + ErrorText(readError) +
+                "), so no demo runs.");
+    } else {
+        EndDemo("The auto-demo script " + script + " has no steps (no DemoCounter under [Counter]), so no demo runs.");
+    }
+}
+
+void CDemoDlg::EndDemo(const std::string& why) {
+    m_bScript = 0;
+    if (m_nDemoTimer != 0) {
+        KillTimer(m_nDemoTimer);
+        m_nDemoTimer = 0;
+    }
+    if (::GetCapture() == m_hWnd) ReleaseCapture();
+    ::MessageBoxA(m_hWnd, why.c_str(), kProgramCaption, MB_OK | MB_ICONWARNING);
+    if (GetSystemMetrics(SM_CMONITORS) == 0) EndDialog(kExitNothingToRun);
 }
 
 void CDemoDlg::OnTimer(UINT_PTR id) {

@@ -6,7 +6,7 @@
 #include "app/program_dir.h"
 #include "motion/spatial_player.h"
 #include "panels/user_notice.h"
-#include "platform/kernel/file_attributes.h"
+#include "platform/kernel/file_io.h"
 #include "platform/kernel/last_error.h"
 #include "res/resource_ids.h"
 
@@ -28,6 +28,22 @@ int PresetRowFor(int environment) {
     case kCmdEnvUnderwater: return 23;
     case kCmdEnvHangar: return 11;
     default: return -1;
+    }
+}
+
+// A file that is not there is called missing, one the user may not read is called so,
+// rather than unplayable.
+UINT LoadErrorReason(const char* path) {
+    const HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return IDS_LOADERROR;
+    }
+    switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return IDS_FILEMISSING;
+    case ERROR_ACCESS_DENIED: return IDS_FILEDENIED;
+    default: return IDS_LOADERROR;
     }
 }
 
@@ -196,12 +212,8 @@ void CDemoDlg::ShowLoadError(const char* path) {
     EndPlayback(false);  // the sprite stays where it was
     // One box at a time: a play press or demo step while it is open only stops.
     if (m_bErrorBoxOpen) return;
-    // A file that is not there is called missing rather than unplayable, and named the
-    // way the file dialog showed it.
-    const bool missing = path && GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES &&
-                         (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND);
     char reason[256] = "";
-    LoadStringA(AfxGetResourceHandle(), missing ? IDS_FILEMISSING : IDS_LOADERROR, reason, sizeof reason);
+    LoadStringA(AfxGetResourceHandle(), LoadErrorReason(path), reason, sizeof reason);
     const std::string text = "File:" + ShownPath(path) + "    " + reason;
     const std::string caption = GetWindowText();
     m_bErrorBoxOpen = 1;

@@ -7,4 +7,8 @@ class CDemoApp : public CWinApp {
 public:
     CDemoApp();
     BOOL InitInstance() override;
+    int ExitInstance() override;
+
+private:
+    int m_nExitCode = 0;
 };

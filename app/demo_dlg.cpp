@@ -5,6 +5,7 @@
 #include "app/about_box.h"
 #include "app/ear_test.h"
 #include "app/program_dir.h"
+#include "app/script_path.h"
 #include "res/resource_ids.h"
 
 const char kProgramCaption[] = "Kestrav Ambiora Demo";
@@ -51,7 +52,8 @@ CDemoDlg::CDemoDlg()
       m_vLastPos{0, 0, 0},
       m_nInterval(30),
       m_pToolTip(nullptr),
-      m_bErrorBoxOpen(0) {
+      m_bErrorBoxOpen(0),
+      m_bDemoRan(0) {
     InitializeCriticalSection(&m_csLock);
 }
 
@@ -62,14 +64,10 @@ CDemoDlg::~CDemoDlg() {
 }
 
 void CDemoDlg::SetDemoScript(const char* name, BOOL enable) {
-    if (name && name[0] != '\0' &&
-        FormatPath(m_szScriptPath, sizeof m_szScriptPath, "%s\\%s", GetProgramDir().c_str(), name)) {
-        m_bScript = enable;
-        return;
-    }
-    // A name whose full path does not fit counts as no script at all.
-    m_bScript = 0;
-    m_szScriptPath[0] = '\0';
+    m_sScriptName = name ? name : "";
+    // A name whose full path does not fit leaves the path empty: the user hears of it.
+    FindDemoScript(name, m_szScriptPath, sizeof m_szScriptPath);
+    m_bScript = m_sScriptName.empty() ? 0 : enable;
 }
 
 BOOL CDemoDlg::OnInitDialog() {
@@ -104,8 +102,11 @@ BOOL CDemoDlg::OnInitDialog() {
     SizeToSkin();
     CreatePanels();
     CreateToolTip();
+    DragAcceptFiles();
 
-    if (m_szScriptPath[0] != '\0' && m_bScript) {
+    if (m_bScript && m_szScriptPath[0] == '\0') {
+        EndDemo("The auto-demo script's name, " + m_sScriptName + ", is too long for a path, so no demo runs.");
+    } else if (m_bScript) {
         SetCapture();
         DemoStep();
     }
@@ -159,6 +160,10 @@ int CDemoDlg::CreateToolTip() {
 BOOL CDemoDlg::PreTranslateMessage(MSG* msg) {
     if (m_pToolTip) m_pToolTip->RelayEvent(msg);
     if (m_pEarTest && m_pEarTest->PreTranslateMessage(msg)) return TRUE;
+    if (HandleKey(*msg)) {
+        PublishNowPlaying();
+        return TRUE;
+    }
     return CDialog::PreTranslateMessage(msg);
 }
 
@@ -246,7 +251,9 @@ LRESULT CDemoDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     } else if (message == WM_TIMER && m_pEarTest) {
         m_pEarTest->OnTimer(wParam);
     }
-    return CDialog::WindowProc(message, wParam, lParam);
+    const LRESULT result = CDialog::WindowProc(message, wParam, lParam);
+    PublishNowPlaying();
+    return result;
 }
 
 void CDemoDlg::OnDestroy() {
@@ -270,6 +277,7 @@ void CDemoDlg::OnDestroy() {
         delete m_pPanel;
         m_pPanel = nullptr;
     }
+    FlushSettings();
     CoUninitialize();
     DeleteCriticalSection(&m_csLock);
     m_csLock.impl = nullptr;

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "app/hrtf_choice.h"
 #include "app/messages.h"
@@ -25,6 +27,9 @@ constexpr int kHelicopterSlot = 2;
 constexpr std::size_t kSourcePathSize = 255;
 constexpr std::size_t kSlotPathSize = 256;
 constexpr std::size_t kScriptPathSize = 260;
+// The dialog's result, and the process's exit code, when there is nothing to show or
+// play: no display, and no auto-demo that can run.
+constexpr int kExitNothingToRun = 2;
 // The helicopter flies just below the listener's ears.
 constexpr float kBelowEar = -0.05f;
 
@@ -55,6 +60,9 @@ public:
     void OnLButtonDown(UINT flags, CPoint point) override;
     void OnDestroy() override;
     void OnTimer(UINT_PTR id) override;
+    void OnSetFocus(CWnd* oldWnd) override;
+    void OnDropFiles(HDROP drop) override;
+    void OnAppCommand(CWnd* wnd, UINT cmd, UINT device, UINT keys) override;
 
     // The controller.
     void BuildSourceTable();
@@ -92,8 +100,24 @@ public:
     void OnHrtfImported();
     void StartEarTest();
     void OnEarTestOver();
+    // Writes what SaveSettings wrote and the control panel (which flushes its list with
+    // them) did not, and tells the user when that failed.
+    void FlushSettings();
     void DemoStep();
-    void TellWhyNoDemo(DWORD readError) const;
+    void TellWhyNoDemo(DWORD readError);
+    // The demo cannot go on: the user is told why and gets the window; where the window is
+    // shown nowhere, the program ends.
+    void EndDemo(const std::string& why);
+    // An auto-demo runs: the user's input (mouse, keys, drops, media controls) waits.
+    BOOL DemoRuns() const;
+
+    // The desktop around the player: keys, files that reach it, media controls.
+    BOOL HandleKey(const MSG& msg);
+    void OpenFiles(const std::vector<std::string>& paths);
+    // The next (step 1) or previous (-1) source: the five clips, then the custom list.
+    void StepSource(int step);
+    // Tells the desktop's media controls what plays now.
+    void PublishNowPlaying();
 
     HANDLE m_hStopEvent;
     HANDLE m_hDoneEvent;
@@ -129,6 +153,9 @@ public:
     std::string m_strImportFile;
     std::string m_strImportName;
     std::string m_strImportFailure;
+    // A demo step was applied: the choices are the script's, and the user's saved ones stay.
+    BOOL m_bDemoRan;
+    std::string m_sScriptName;  // as named, to say where it was looked for
 
 private:
     // StopPlayback with or without settling the source where it is: a player that failed

@@ -31,17 +31,22 @@ int ReadInt(const char* key, int current, const char* file) {
 
 }  // namespace
 
+// The writes are held until the control panel has written its list too and flushes them:
+// the file then changes in one step, whatever ends the process meanwhile.
 void CDemoDlg::SaveSettings() {
     if (m_szSettingsPath[0] == '\0') return;
-    // A failed write leaves the file as it was; the user hears of it, once.
+    // A refused write leaves the file as it was; the user hears of it, once.
     DWORD failure = ERROR_SUCCESS;
     const auto keep = [&failure](BOOL written) {
         if (!written && failure == ERROR_SUCCESS) failure = GetLastError();
     };
-    keep(WriteInt(kKeySource, m_nSource, m_szSettingsPath));
-    keep(WritePrivateProfileStringA(kSection, kKeySourceName, m_szSource, m_szSettingsPath));
-    keep(WriteInt(kKeyPath, m_nPathMode, m_szSettingsPath));
-    keep(WriteInt(kKeyEnvironment, m_nEnvironment, m_szSettingsPath));
+    // What a demo chose is the script's: the user's own choices stay as they were saved.
+    if (!m_bDemoRan) {
+        keep(WriteInt(kKeySource, m_nSource, m_szSettingsPath));
+        keep(WritePrivateProfileStringA(kSection, kKeySourceName, m_szSource, m_szSettingsPath));
+        keep(WriteInt(kKeyPath, m_nPathMode, m_szSettingsPath));
+        keep(WriteInt(kKeyEnvironment, m_nEnvironment, m_szSettingsPath));
+    }
     keep(WritePrivateProfileStringA(kSection, kKeySoundFor, SoundChoiceOf(GetSoundRendering()).word, m_szSettingsPath));
     keep(WritePrivateProfileStringA(kSection, kKeyHrtf, GetHrtfSet().c_str(), m_szSettingsPath));
     for (std::size_t i = 0; i < kMaxTestedSets; ++i) {
@@ -51,9 +56,13 @@ void CDemoDlg::SaveSettings() {
         const char* line = i < m_hrtf.testLines.size() ? m_hrtf.testLines[i].c_str() : nullptr;
         keep(WritePrivateProfileStringA(kSection, key, line, m_szSettingsPath));
     }
-    if (failure != ERROR_SUCCESS)
-        TellUser("the settings could not be saved in %s: %s", ShownPath(m_szSettingsPath).c_str(),
-                 ErrorText(failure).c_str());
+    if (failure != ERROR_SUCCESS) TellSettingsNotSaved(m_szSettingsPath, failure);
+}
+
+void CDemoDlg::FlushSettings() {
+    if (m_szSettingsPath[0] == '\0') return;
+    if (!WritePrivateProfileStringA(nullptr, nullptr, nullptr, m_szSettingsPath))
+        TellSettingsNotSaved(m_szSettingsPath, GetLastError());
 }
 
 void CDemoDlg::LoadSettings() {

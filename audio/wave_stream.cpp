@@ -66,7 +66,7 @@ HRESULT ReadWaveFormat(HMMIO handle, MMCKINFO* riff, WAVEFORMATEX** format) {
 
 HRESULT OpenWaveFile(LPSTR fileName, HMMIO* handle, WAVEFORMATEX** format, MMCKINFO* riff) {
     if (!handle) return E_FAIL;
-    HMMIO file = mmioOpenA(fileName, nullptr, MMIO_ALLOCBUF);
+    HMMIO file = OpenAudioFile(fileName);
     if (!file) return E_FAIL;
     HRESULT hr = ReadWaveFormat(file, riff, format);
     if (FAILED(hr)) {

@@ -3,12 +3,22 @@
 
 #include "platform/mmio/mmsystem.h"
 
+// Opens an audio file for the reader and the probe: an integer-PCM WAV file as it is on
+// disk, any other format the platform's decoder reads as a PCM WAV file of its samples;
+// null when neither can open it.
+HMMIO OpenAudioFile(LPSTR fileName);
+
 HRESULT OpenWaveFile(LPSTR fileName, HMMIO* handle, WAVEFORMATEX** format, MMCKINFO* riff);
 HRESULT ReadWaveFormat(HMMIO handle, MMCKINFO* riff, WAVEFORMATEX** format);
 HRESULT SeekToWaveData(HMMIO handle, MMCKINFO* data, MMCKINFO* riff);
 HRESULT ReadWaveData(HMMIO handle, UINT size, BYTE* buffer, MMCKINFO* data, UINT* bytesRead);
 
-// Size of the "data" chunk of a PCM WAV file that the wave-out device can play; 0 otherwise.
+// The first RIFF WAVE chunk wherever it lies, its "fmt " chunk, and as much of the format
+// as the chunk and the file hold (the rest zero): the bytes read, or -1 without them.
+LONG ReadFirstWaveFormat(HMMIO file, MMCKINFO* riff, MMCKINFO* fmt, WAVEFORMATEXTENSIBLE* format);
+
+// Size of the "data" chunk of a PCM WAV file (or of a decoded file presented as one) that
+// the wave-out device can play; 0 otherwise.
 DWORD ProbeWaveFile(LPSTR fileName);
 
 class CWaveStream {

@@ -8,6 +8,9 @@
 constexpr float kPathFileScale = 0.04f;
 // Words are read into a buffer of this size; longer words are cut, their rest skipped.
 constexpr int kPathWordBuffer = 260;
+// The most of a path file that is read: 180 points of two records, each word at its
+// longest, fit (a real file is a few KB); anything after it is not read.
+constexpr int kPathFileMaxBytes = 256 * 1024;
 
 // Reads points from an open text stream into xs/ys/zs (capacity entries each) and returns
 // how many point slots the file claims, clamped to 0..capacity. Reading stops at the

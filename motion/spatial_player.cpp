@@ -2,12 +2,14 @@
 
 #include <cstdio>
 #include <ctime>
+#include <vector>
 
 #include "audio/sound_module.h"
 #include "audio/wave_stream.h"
 #include "motion/path_file.h"
 #include "motion/units.h"
 #include "platform/kernel/crt_rand.h"
+#include "platform/kernel/file_io.h"
 
 namespace {
 
@@ -63,13 +65,30 @@ CSpatialPlayer::CSpatialPlayer(HWND owner)
 void CSpatialPlayer::ReadPathFile() {
     m_pointCount = 0;
     m_pointIndex = 0;
-    // Relative on purpose: the file follows the process's current directory.
-    std::FILE* file = std::fopen("Path", "r");
-    if (file == nullptr) {
+    // Relative on purpose: the file follows the process's current directory. Opened like
+    // every file the player reads, so a pipe or device named Path is refused, not waited on.
+    const HANDLE file = CreateFileA("Path", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
         return;
     }
-    m_pointCount = ReadPathPoints(file, m_pathX, m_pathY, m_pathZ, kMaxPathPoints);
-    std::fclose(file);
+    // Every start and preview reads it, so only as much as the most points can fill.
+    std::vector<char> text(kPathFileMaxBytes);
+    std::size_t size = 0;
+    DWORD read = 0;
+    while (size < text.size() &&
+           ReadFile(file, text.data() + size, static_cast<DWORD>(text.size() - size), &read, nullptr) && read > 0) {
+        size += read;
+    }
+    CloseHandle(file);
+    if (size == 0) {
+        return;
+    }
+    std::FILE* stream = fmemopen(text.data(), size, "r");
+    if (stream == nullptr) {
+        return;
+    }
+    m_pointCount = ReadPathPoints(stream, m_pathX, m_pathY, m_pathZ, kMaxPathPoints);
+    std::fclose(stream);
 }
 
 int CSpatialPlayer::Close() {

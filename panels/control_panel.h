@@ -4,6 +4,7 @@
 // settings file.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "app/messages.h"
@@ -24,6 +25,13 @@ public:
     char* GetSelectedCustomPath() const;
     void NotifyCustomSource();
     int AddCustomItem(const char* path);
+    // Adds the files (layer paths) that are not listed yet, in order, and selects the
+    // first of them; its index, or -1 when none could be listed.
+    int JoinCustomFiles(const std::vector<std::string>& paths);
+    // Selects item index and returns its path; null, changing nothing, without one.
+    const char* PickCustomFile(int index);
+    int CustomFileCount() const;
+    int CustomFileIndex() const;  // the selected item, or -1
     void DeleteCustomItem(int index);
     void ClearCustomList();
     BOOL ChooseWaveFile(char* buffer);

@@ -19,7 +19,9 @@ constexpr char kSection[] = "ZOR3DPLAYER";
 constexpr char kKeyCount[] = "CUSTOMERCOUNT";
 constexpr char kKeyLastSelect[] = "LASTSELECT";
 constexpr DWORD kOpenFileStructSize = 76;  // the platform's size of OPENFILENAMEA
-constexpr char kWaveFilter[] = "Wave files(*.wav)\0*.wav\0";
+// Every format the reader takes first, then WAV alone, then anything (the reader judges).
+constexpr char kAudioFilter[] =
+    "Audio files\0*.wav;*.wave;*.flac;*.ogg;*.oga;*.opus;*.mp3\0WAV files\0*.wav;*.wave\0All files\0*\0";
 constexpr std::size_t kValueSize = 260;
 // Room for a first read of the whole section; the platform's own limit for one.
 constexpr std::size_t kSectionReadSize = 32767;
@@ -131,7 +133,7 @@ BOOL CControlPanel::ChooseWaveFile(char* buffer) {
     OPENFILENAMEA ofn{};
     ofn.lStructSize = kOpenFileStructSize;
     ofn.hwndOwner = m_hWnd;
-    ofn.lpstrFilter = kWaveFilter;
+    ofn.lpstrFilter = kAudioFilter;
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = file;
     ofn.nMaxFile = MAX_PATH;
@@ -226,6 +228,10 @@ void CControlPanel::SaveCustomList() {
         keep(WritePrivateProfileStringA(kSection, key, nullptr, m_szSettingsPath));
     }
     if (failure != ERROR_SUCCESS)
-        TellUser("the list of custom files could not be saved in %s: %s", ShownPath(m_szSettingsPath).c_str(),
-                 ErrorText(failure).c_str());
+        TellUser("the list of custom files could not be saved in %s: %s",
+                 ShownPath(ProfileFileLocation(m_szSettingsPath).c_str()).c_str(), ErrorText(failure).c_str());
+    // The list is the last of the settings written at exit: what the main dialog wrote
+    // before it reaches the file with it, in one replacement.
+    else if (!WritePrivateProfileStringA(nullptr, nullptr, nullptr, m_szSettingsPath))
+        TellSettingsNotSaved(m_szSettingsPath, GetLastError());
 }

@@ -95,6 +95,9 @@ void CPositionPad::OnPaint() {
     Paint(dc);
     DrawTestProgress(dc);
     MoveSprite(m_rcLastSprite);
+    RECT client;
+    GetClientRect(&client);
+    DrawFocusRing(dc, client);
 }
 
 void CPositionPad::PlaceSprite(float x, float y, float z) {
@@ -114,6 +117,7 @@ void CPositionPad::MoveSprite(const RECT& r) {
     m_pSkin->DrawSprite(m_hdcBack, skin_region::kSprite, skin_region::kMask, &r, &m_rcSprite, m_xOffset, m_yOffset);
 
     OffsetRect(&u, -m_xOffset, -m_yOffset);
+    DrawFocusRing(m_hdcBack, u);
     if (dc && m_hdcBack)
         BitBlt(dc, u.left, u.top, u.right - u.left, u.bottom - u.top, m_hdcBack, u.left, u.top, SRCCOPY);
     if (dc) ReleaseDC(m_hWnd, dc);
@@ -155,12 +159,13 @@ void CPositionPad::DragSpriteTo(CPoint point) {
     const int py = point.y + m_yOffset;
     const int w = m_rcGrab.right - m_rcGrab.left;
     const int h = m_rcGrab.bottom - m_rcGrab.top;
+    PlaceSpriteAt(px - m_ptGrab.x, py - m_ptGrab.y, w, h);
+}
 
+void CPositionPad::PlaceSpriteAt(int left, int top, int w, int h) {
     // Left and top first, so that for a sprite larger than the room the right and
     // bottom walls decide.
-    int left = px - m_ptGrab.x;
     if (left < m_rcRoom.left) left = m_rcRoom.left;
-    int top = py - m_ptGrab.y;
     if (top < m_rcRoom.top) top = m_rcRoom.top;
     int right = left + w;
     if (right > m_rcRoom.right) {

@@ -38,6 +38,9 @@ public:
     void ShowSpeakerConfig(DWORD config);
 
     void DragSpriteTo(CPoint point);
+    // The keyboard's drag step: the sprite moves by (dx, dy) pixels in the manual mode,
+    // stopped by the room's walls, and the main dialog hears it as a drag.
+    void NudgeSprite(int dx, int dy);
 
     // The listening test's progress in the speaker indicator's place (done of total
     // bursts) and its instructions as the room view's tip, shown at once; the indicator
@@ -54,6 +57,11 @@ public:
     void OnMouseMove(UINT flags, CPoint point) override;
     void OnLButtonUp(UINT flags, CPoint point) override;
     void OnTimer(UINT_PTR id) override;
+    // With the keyboard's focus the room view wears a ring: the arrow keys move its
+    // sprite.
+    void OnSetFocus(CWnd* oldWnd) override;
+    void OnKillFocus(CWnd* newWnd) override;
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
 
     RECT m_rcSprite;
     RECT m_rcLastSprite;
@@ -75,6 +83,11 @@ public:
 private:
     void CreateToolTips();
     void DrawTestProgress(HDC dc);
+    // Puts the sprite's top left corner at (left, top) in skin coordinates, inside the
+    // room, and tells the main dialog, as every drag step does.
+    void PlaceSpriteAt(int left, int top, int width, int height);
+    // The focus ring where it crosses clip (pad coordinates), when the pad has the focus.
+    void DrawFocusRing(HDC dc, const RECT& clip);
 
     // Serialises sprite drawing between the UI thread and the update thread: the back
     // buffer, m_rcLastSprite, region 29 and the skin's work surface.

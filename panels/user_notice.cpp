@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/kernel/last_error.h"
+#include "platform/kernel/profile.h"
 
 std::string ShownPath(const char* layerPath) {
     std::string shown = layerPath ? layerPath : "";
@@ -27,4 +28,9 @@ void TellUser(const char* format, ...) {
     va_end(args);
     std::fprintf(stderr, "Zor3DPlayer: %s\n", line);
     std::fflush(stderr);
+}
+
+void TellSettingsNotSaved(const char* settingsPath, DWORD error) {
+    TellUser("the settings could not be saved in %s: %s", ShownPath(ProfileFileLocation(settingsPath).c_str()).c_str(),
+             ErrorText(error).c_str());
 }

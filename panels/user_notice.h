@@ -14,3 +14,6 @@ std::string ErrorText(DWORD error);
 
 // One line, "Zor3DPlayer: " and the formatted text.
 void TellUser(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// The settings did not reach their file: where the profile functions keep it, and why.
+void TellSettingsNotSaved(const char* settingsPath, DWORD error);

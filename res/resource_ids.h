@@ -17,6 +17,7 @@ constexpr UINT IDI_MAINFRAME = 128;
 constexpr UINT IDS_ABOUTBOX = 101;   // system-menu entry that opens the about box
 constexpr UINT IDS_LOADERROR = 104;  // shown after the path of a clip that cannot be played
 constexpr UINT IDS_FILEMISSING = 105;  // shown after the path of a clip that does not exist
+constexpr UINT IDS_FILEDENIED = 116;   // shown after the path of a clip the user may not read
 constexpr UINT IDS_NOAUDIO = 148;    // no audio device at start-up
 // The system menu's choice of how the sound is rendered.
 constexpr UINT IDS_SOUND_AUTOMATIC = 149;
@@ -54,6 +55,7 @@ constexpr UINT IDS_TIP_EXIT = 166;
 constexpr UINT IDS_TIP_SPEAKERS = 167;
 constexpr UINT IDS_CUE_EMPTYLIST = 168;     // shown in the empty custom list
 constexpr UINT IDS_CUE_PICKFILE = 169;      // shown in the list while nothing is selected
+constexpr UINT IDS_NOTPLAYABLE = 170;       // heads the files given to the player that it cannot play
 
 // The binaural data sets in the system menu: their import and the listening test.
 constexpr UINT IDS_HRTF_HEADING = 180;      // greyed item above the sets

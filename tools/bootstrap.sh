@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, and nothing when they are all present.
-# With --tests, also the sound servers and the compositor the tests start privately. They
-# are kept out of a plain build: a second sound server on a desktop can take over its sound.
+# With --tests, also the sound servers and the compositor the tests start privately (kept
+# out of a plain build: a second sound server on a desktop can take over its sound), and
+# the encoders and decoders, media-player remote and input tool the tests use.
 set -euo pipefail
 
 PACKAGES=(
@@ -11,6 +12,7 @@ PACKAGES=(
   libopenal-dev libopenal1
   libmysofa-dev libmysofa1
   libpulse-dev
+  libsndfile1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   xvfb xauth
@@ -22,6 +24,8 @@ if [ "${1:-}" = "--tests" ]; then
     pulseaudio pulseaudio-utils
     pipewire pipewire-pulse pipewire-bin wireplumber dbus
     weston
+    sox flac vorbis-tools opus-tools lame mpg123
+    playerctl xdotool
   )
 fi
 

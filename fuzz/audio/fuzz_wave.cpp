@@ -1,5 +1,6 @@
-// The WAV probe and reader on arbitrary bytes: no crash, no read outside a buffer, and
-// the reader's counts stay consistent with what the file declares.
+// The probe and reader on arbitrary bytes, as WAV or through the decoder of every other
+// format: no crash, no read outside a buffer, and the reader's counts stay consistent
+// with what the file declares.
 
 #include <cstdint>
 #include <cstdio>

@@ -49,15 +49,8 @@ bool WriteAll(int fd, const std::string& bytes) {
     return true;
 }
 
-// A settings file reached through a symbolic link is replaced where it really lives,
-// so the link survives.
-std::string ResolveLink(const std::string& path) {
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    char resolved[PATH_MAX];
-    if (!::realpath(path.c_str(), resolved)) return path;
-    return resolved;
-}
+// Links followed before a chain counts as a loop, as the system counts them.
+constexpr int kMaxLinkHops = 40;
 
 constexpr char kTemporaryMarker[] = ".tmp";
 // A writer is done with its temporary file within moments; one this old was left behind.
@@ -122,6 +115,40 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+bool FinalPath(const std::string& path, std::string* target, int* error) {
+    std::string current = path;
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+        struct stat st;
+        const bool exists = ::lstat(current.c_str(), &st) == 0;
+        if (!exists && errno != ENOENT) {
+            *error = errno;
+            return false;
+        }
+        if (!exists || !S_ISLNK(st.st_mode)) {
+            *target = current;  // made there when it does not exist yet
+            return true;
+        }
+        char link[PATH_MAX];
+        const ssize_t length = ::readlink(current.c_str(), link, sizeof link - 1);
+        if (length < 0) {
+            *error = errno;
+            return false;
+        }
+        const std::string next(link, static_cast<std::size_t>(length));
+        current = next[0] == '/' ? next : FolderOf(current) + "/" + next;
+    }
+    *error = ELOOP;
+    return false;
+}
+
+bool MayReplace(const std::string& path, int* error) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return true;
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 && ::access(path.c_str(), W_OK) == 0) return true;
+    *error = EACCES;
+    return false;
+}
+
 ReadOutcome ReadWholeFile(const std::string& path, std::string* bytes, int* error) {
     bytes->clear();
     const auto failed = [error](int why) {
@@ -157,20 +184,18 @@ bool ReplaceFileAtomically(const std::string& requestedPath, const std::string& 
         if (error) *error = why;
         return false;
     };
-    const std::string path = ResolveLink(requestedPath);
+    std::string path;
+    int why = 0;
+    if (!FinalPath(requestedPath, &path, &why) || !MayReplace(path, &why)) return fail(why);
     struct stat old;
     const bool exists = ::stat(path.c_str(), &old) == 0;
-    // The rename would replace a read-only file as if it were not: refuse, as the
-    // platform's own write to it fails.
-    if (exists && ((old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0))
-        return fail(EACCES);
     RemoveStaleTemporaries(path);
     const std::string temporary = TemporaryName(path);
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return fail(errno);
+    // The file's name is new, so a name that is not there is its folder's.
+    if (fd < 0) return fail(errno == ENOENT ? ENOTDIR : errno);
     FileDescriptor file(fd);
     if (exists) ::fchmod(file.get(), old.st_mode & 07777);
-    int why = 0;
     errno = 0;
     if (!WriteAll(file.get(), bytes) || ::fsync(file.get()) != 0) why = errno ? errno : EIO;
     if (!file.Close() && why == 0) why = errno;
@@ -187,13 +212,15 @@ bool ReplaceFileAtomically(const std::string& requestedPath, const std::string& 
 }
 
 FolderLock::FolderLock(const std::string& path) {
-    m_fd = ::open(FolderOf(ResolveLink(path)).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::string target;
+    int error = 0;
+    if (!FinalPath(path, &target, &error)) target = path;
+    m_fd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (m_fd < 0) return;
-    int result;
-    do {
-        result = ::flock(m_fd, LOCK_EX);
-    } while (result != 0 && errno == EINTR);
-    m_held = result == 0;
+    // Without locking support (some network file systems) nothing is held; the writes
+    // are still atomic, only no longer taken in turns.
+    while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
 }
 
 FolderLock::~FolderLock() {

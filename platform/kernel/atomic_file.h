@@ -17,28 +17,34 @@ constexpr std::size_t kMaxWholeFileBytes = 16u * 1024u * 1024u;
 // not a regular file, EFBIG for one over the limit.
 ReadOutcome ReadWholeFile(const std::string& path, std::string* bytes, int* error = nullptr);
 
-// Keeps the old file's permissions; a new file gets 0666 less the umask. A file without
-// any write permission, or one this process may not write, is read-only: it is left as
-// it is and the replacement fails with EACCES. Removes the temporary files that earlier
-// writers left beside it when they were killed before their rename, once they are old
-// enough that no writer can still be at work on them. On failure, error (when given) is
-// the errno of the step that failed, and the old file is untouched.
+// Where a replacement of path lands: through every symbolic link to the file the last one
+// names, which need not exist yet (a dangling link is followed, never replaced). False
+// with the errno (ELOOP for a loop of links) when it cannot be told.
+bool FinalPath(const std::string& path, std::string* target, int* error);
+
+// A file without any write permission, or one this process may not write, is read-only:
+// false with EACCES. A file that does not exist may be made.
+bool MayReplace(const std::string& path, int* error);
+
+// Goes through symbolic links to the file they name (FinalPath) and keeps the old file's
+// permissions; a new file gets 0666 less the umask. A read-only file (MayReplace) is left
+// as it is and the replacement fails with EACCES. Removes the temporary files that
+// earlier writers left beside it when they were killed before their rename, once they
+// are old enough that no writer can still be at work on them. On failure, error (when
+// given) is the errno of the step that failed, and the old file is untouched.
 bool ReplaceFileAtomically(const std::string& path, const std::string& bytes, int* error = nullptr);
 
 // Holds an exclusive lock that every process's replacement of a file in the folder
-// holding path takes, for a read-modify-write across processes. Without locking
-// support (some network file systems) it holds nothing and says so.
+// holding path takes, for a read-modify-write across processes.
 class FolderLock {
 public:
     explicit FolderLock(const std::string& path);
     ~FolderLock();
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
-    bool Held() const { return m_held; }
 
 private:
     int m_fd = -1;
-    bool m_held = false;
 };
 
 // The folder part of a native path ("." for a bare name).

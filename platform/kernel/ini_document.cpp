@@ -1,5 +1,9 @@
 #include "platform/kernel/ini_document.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <unordered_map>
+
 namespace kernel {
 namespace {
 
@@ -169,49 +173,145 @@ std::vector<std::pair<std::string, std::string>> IniDocument::Entries(const std:
     return entries;
 }
 
-void IniDocument::Set(const std::string& section, const std::string& key, const std::string& value) {
-    const std::string wanted = TrimBlanks(key);
-    std::string name;
-    std::size_t eq = 0;
-    const std::vector<Span> spans = SectionSpans(section);
-    for (const Span& span : spans)
-        for (std::size_t i = span.header + 1; i < span.end; ++i)
-            if (KeyLine(m_lines[i], &name, &eq) && EqualsNoCase(name, wanted)) {
-                // The line keeps its own spelling and spacing of the key.
-                m_lines[i] = m_lines[i].substr(0, eq + 1) + value;
-                return;
-            }
-    std::string line = wanted + "=" + value;
-    if (!spans.empty()) {
-        // After the section's last non-blank line, so blank separators stay in place.
-        const Span& span = spans.front();
-        std::size_t at = span.end;
-        while (at > span.header + 1 && TrimBlanks(m_lines[at - 1]).empty()) --at;
-        m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at), line);
-        return;
+namespace {
+
+// A name as the comparisons see it: trimmed, ASCII letters in lower case.
+std::string Folded(const std::string& name) {
+    std::string folded = TrimBlanks(name);
+    for (char& c : folded) c = LowerAscii(c);
+    return folded;
+}
+
+// What a run of changes leaves for one key: its last value (none: it goes), and whether a
+// deletion came first, so that the lines it had go and the value starts a new line.
+struct KeyPlan {
+    std::string key;  // trimmed, spelled as the write that made its line
+    std::optional<std::string> value;
+    bool dropLines = false;
+    std::size_t order = 0;  // where a new line goes among the others
+    bool placed = false;    // the value is in a line already
+};
+
+// What a run of changes leaves for one section: its keys' plans, and whether a deletion
+// of the whole section came first.
+struct SectionPlan {
+    std::string name;  // as spelled where it is made anew, trimmed
+    bool dropLines = false;
+    bool made = false;      // a value was written since the plan began
+    std::size_t order = 0;  // when it was made, for new sections at the end
+    std::vector<KeyPlan> keys;
+    std::unordered_map<std::string, std::size_t> byKey;  // folded key -> keys
+    std::size_t insertAt = SIZE_MAX;                     // after its first span, in the output
+
+    KeyPlan& Key(const std::string& key, std::size_t* counter) {
+        auto [it, added] = byKey.emplace(Folded(key), keys.size());
+        if (added) keys.push_back(KeyPlan{TrimBlanks(key), std::nullopt, false, (*counter)++, false});
+        return keys[it->second];
     }
-    if (!m_lines.empty() && !TrimBlanks(m_lines.back()).empty()) m_lines.emplace_back();
-    m_lines.push_back("[" + TrimBlanks(section) + "]");
-    m_lines.push_back(line);
-}
+    // New lines in the order their values were written.
+    std::vector<const KeyPlan*> NewLines() const {
+        std::vector<const KeyPlan*> lines;
+        for (const KeyPlan& k : keys)
+            if (k.value && !k.placed) lines.push_back(&k);
+        std::sort(lines.begin(), lines.end(), [](const KeyPlan* a, const KeyPlan* b) { return a->order < b->order; });
+        return lines;
+    }
+};
 
-void IniDocument::DeleteKey(const std::string& section, const std::string& key) {
-    const std::string wanted = TrimBlanks(key);
+}  // namespace
+
+void IniDocument::Apply(const std::vector<IniChange>& changes) {
+    std::vector<SectionPlan> plans;
+    std::unordered_map<std::string, std::size_t> bySection;
+    std::size_t counter = 0;
+    for (const IniChange& change : changes) {
+        auto [it, added] = bySection.emplace(Folded(change.section), plans.size());
+        if (added) plans.push_back(SectionPlan{});
+        SectionPlan& plan = plans[it->second];
+        if (!change.key) {
+            // Made again later, the section comes back at the end of the file.
+            plan = SectionPlan{};
+            plan.dropLines = true;
+            continue;
+        }
+        // A new section is made by the first value written into it, spelled as that names it.
+        if (change.value && !plan.made) {
+            plan.made = true;
+            plan.order = counter++;
+            plan.name = TrimBlanks(change.section);
+        }
+        KeyPlan& key = plan.Key(*change.key, &counter);
+        if (!change.value) {
+            key.value.reset();
+            key.dropLines = true;
+        } else {
+            if (!key.value) {
+                // A new line, after those written before it, spelled as this write names the key.
+                key.order = counter++;
+                key.key = TrimBlanks(*change.key);
+            }
+            key.value = change.value;
+        }
+    }
+
+    std::vector<std::string> out;
+    out.reserve(m_lines.size() + changes.size());
+    SectionPlan* current = nullptr;  // the plan of the section the line is in
     std::string name;
+    std::string key;
     std::size_t eq = 0;
-    std::vector<Span> spans = SectionSpans(section);
-    // Back to front so earlier indexes stay valid while lines go.
-    for (auto span = spans.rbegin(); span != spans.rend(); ++span)
-        for (std::size_t i = span->end; i-- > span->header + 1;)
-            if (KeyLine(m_lines[i], &name, &eq) && EqualsNoCase(name, wanted))
-                m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(i));
-}
+    const auto closeSpan = [&out](SectionPlan* plan) {
+        if (!plan || plan->dropLines || plan->insertAt != SIZE_MAX) return;
+        // After the span's last non-blank line, so blank separators stay in place; the
+        // header is always there to stop at.
+        std::size_t at = out.size();
+        while (TrimBlanks(out[at - 1]).empty()) --at;
+        plan->insertAt = at;
+    };
+    for (const std::string& line : m_lines) {
+        if (HeaderName(line, &name)) {
+            closeSpan(current);
+            auto it = bySection.find(Folded(name));
+            current = it == bySection.end() ? nullptr : &plans[it->second];
+        }
+        if (current && current->dropLines) continue;
+        if (current && KeyLine(line, &key, &eq)) {
+            auto it = current->byKey.find(Folded(key));
+            if (it != current->byKey.end()) {
+                KeyPlan& plan = current->keys[it->second];
+                if (plan.dropLines || !plan.value) continue;
+                if (!plan.placed) {
+                    plan.placed = true;
+                    // The line keeps its own spelling and spacing of the key.
+                    out.push_back(line.substr(0, eq + 1) + *plan.value);
+                    continue;
+                }
+            }
+        }
+        out.push_back(line);
+    }
+    closeSpan(current);
 
-void IniDocument::DeleteSection(const std::string& section) {
-    std::vector<Span> spans = SectionSpans(section);
-    for (auto span = spans.rbegin(); span != spans.rend(); ++span)
-        m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(span->header),
-                      m_lines.begin() + static_cast<std::ptrdiff_t>(span->end));
+    // New lines of sections that are in the file, from the last insertion point back so
+    // the earlier ones stay where they are.
+    std::vector<SectionPlan*> inFile;
+    std::vector<SectionPlan*> atEnd;
+    for (SectionPlan& plan : plans) (plan.insertAt != SIZE_MAX ? inFile : atEnd).push_back(&plan);
+    std::sort(inFile.begin(), inFile.end(), [](auto* a, auto* b) { return a->insertAt > b->insertAt; });
+    for (SectionPlan* plan : inFile) {
+        std::vector<std::string> lines;
+        for (const KeyPlan* k : plan->NewLines()) lines.push_back(k->key + "=" + *k->value);
+        out.insert(out.begin() + static_cast<std::ptrdiff_t>(plan->insertAt), lines.begin(), lines.end());
+    }
+    std::sort(atEnd.begin(), atEnd.end(), [](auto* a, auto* b) { return a->order < b->order; });
+    for (SectionPlan* plan : atEnd) {
+        if (!plan->made) continue;
+        const std::vector<const KeyPlan*> lines = plan->NewLines();
+        if (!out.empty() && !TrimBlanks(out.back()).empty()) out.emplace_back();
+        out.push_back("[" + plan->name + "]");
+        for (const KeyPlan* k : lines) out.push_back(k->key + "=" + *k->value);
+    }
+    m_lines = std::move(out);
 }
 
 bool IniDocument::IsWritableSection(const std::string& section) {

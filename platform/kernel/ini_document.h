@@ -9,6 +9,14 @@
 
 namespace kernel {
 
+// One write of the profile functions: a key's new value, a key deleted (no value), or a
+// whole section deleted (no key).
+struct IniChange {
+    std::string section;
+    std::optional<std::string> key;
+    std::optional<std::string> value;
+};
+
 class IniDocument {
 public:
     // Any bytes parse; lines that are neither a section header nor "key=value" are
@@ -24,9 +32,11 @@ public:
     // names and values trimmed, values unquoted. A key may appear more than once.
     std::vector<std::pair<std::string, std::string>> Entries(const std::string& section) const;
 
-    void Set(const std::string& section, const std::string& key, const std::string& value);
-    void DeleteKey(const std::string& section, const std::string& key);
-    void DeleteSection(const std::string& section);
+    // The changes as if made one after the other: a value replaces the key's first line
+    // in place, else goes after the last line of the key's first section, else into a new
+    // section at the end; a deleted key loses every line, a deleted section every part.
+    // One pass over the lines, however many changes there are.
+    void Apply(const std::vector<IniChange>& changes);
 
     bool UsesCrLf() const { return m_crlf; }
     bool HasBom() const { return m_bom; }

@@ -20,8 +20,10 @@ const char* SystemText(DWORD id) {
     case ERROR_READ_FAULT: return "The disk could not be read.";
     case ERROR_INVALID_PARAMETER: return "The parameter is incorrect.";
     case ERROR_DISK_FULL: return "The disk is full.";
+    case ERROR_FILENAME_EXCED_RANGE: return "The name is too long.";
     case ERROR_BAD_FILE_TYPE: return "It is not a regular file.";
     case ERROR_FILE_TOO_LARGE: return "The file is too large.";
+    case ERROR_CANT_RESOLVE_FILENAME: return "Its symbolic links go round in a loop.";
     default: return nullptr;
     }
 }
@@ -36,9 +38,9 @@ DWORD ErrorFromErrno(int error) {
     switch (error) {
     case 0: return ERROR_SUCCESS;
     case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR:
-    case ENAMETOOLONG:
-    case ELOOP: return ERROR_PATH_NOT_FOUND;
+    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
+    case ELOOP: return ERROR_CANT_RESOLVE_FILENAME;
     case EACCES:
     case EPERM: return ERROR_ACCESS_DENIED;
     case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;

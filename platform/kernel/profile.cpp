@@ -1,12 +1,16 @@
-// The profile functions read the whole file on every call and never cache, so an edit
-// made while the program runs is seen by the next read. A file name without a folder
-// is taken relative to the current directory (the platform would look in its own
-// system folder, which has no counterpart here).
+// A file without held writes is read whole on every call, so an edit made while the
+// program runs is seen by the next read. A file name without a folder is taken relative
+// to the current directory (the platform would look in its own system folder, which has
+// no counterpart here).
 #include "platform/kernel/profile.h"
+
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -14,17 +18,12 @@
 #include "platform/kernel/atomic_file.h"
 #include "platform/kernel/ini_document.h"
 #include "platform/kernel/last_error.h"
+#include "platform/kernel/module.h"
 #include "platform/kernel/profile_place.h"
 
 namespace {
 
 using kernel::IniDocument;
-
-// Serialises read-modify-write cycles of this process; each one is atomic on disk.
-std::mutex& ProfileMutex() {
-    static std::mutex m;
-    return m;
-}
 
 // Reads the file from where it is kept and leaves in the last error whether that worked:
 // ERROR_SUCCESS once the file was read (whatever it holds), ERROR_FILE_NOT_FOUND for no
@@ -100,17 +99,98 @@ bool ParseLeadingInt(const std::string& text, INT* value) {
     return true;
 }
 
-// Reads the file as one snapshot while no write of this process is half done.
-bool LoadShared(LPCSTR fileName, IniDocument* doc) {
-    if (!HasName(fileName)) return false;
-    kernel::ReadOutcome outcome;
-    std::lock_guard<std::mutex> lock(ProfileMutex());
-    return Load(kernel::PlaceOfProfile(fileName), doc, &outcome);
-}
-
 BOOL Refuse(DWORD error) {
     SetLastError(error);
     return FALSE;
+}
+
+// The writes of this process to one file that have not reached it yet, over the content
+// the file had when the first of them was made.
+struct HeldWrites {
+    kernel::ProfilePlace place;
+    std::string base;
+    kernel::ReadOutcome baseOutcome;
+    std::vector<kernel::IniChange> changes;
+    IniDocument view;  // base with the changes, once asked for
+    std::size_t viewedChanges = SIZE_MAX;
+
+    const IniDocument& View() {
+        if (viewedChanges != changes.size()) {
+            view = IniDocument::Parse(base);
+            view.Apply(changes);
+            viewedChanges = changes.size();
+        }
+        return view;
+    }
+};
+
+// The profile cache: held writes by the file's native path. What is still held when the
+// process ends normally is written then.
+class ProfileCache {
+public:
+    ~ProfileCache() {
+        std::lock_guard<std::mutex> lock(mutex);
+        while (!held.empty()) Flush(held.begin());
+    }
+
+    // Writes the held changes in one replacement of the file and forgets them, whether
+    // or not that worked; the last error says how it went.
+    bool Flush(std::map<std::string, HeldWrites>::iterator it) {
+        HeldWrites writes = std::move(it->second);
+        held.erase(it);
+        kernel::ProfilePlace& place = writes.place;
+        int error = 0;
+        if (!kernel::PrepareWrite(place, &error)) return Refuse(ErrorFromErrno(error));
+        // Another process's write since the first held one is read again under the
+        // folder's lock, and the changes go on top of it: two players closing at once
+        // leave the file as one or the other left it, never half of each.
+        const kernel::FolderLock processes(place.write);
+        struct stat st;
+        if (place.userCopy && ::lstat(place.write.c_str(), &st) == 0) place.read = place.write;
+        IniDocument doc;
+        kernel::ReadOutcome outcome;
+        std::string now;
+        Load(place, &doc, &outcome, &now);
+        if (outcome == kernel::ReadOutcome::Failed) return FALSE;
+        if (outcome == writes.baseOutcome && now == writes.base) {
+            doc = writes.View();
+        } else {
+            doc.Apply(writes.changes);
+        }
+        const std::string after = doc.Serialise();
+        // A save that changes nothing costs no replacement and no wait for the disk.
+        if ((outcome == kernel::ReadOutcome::Ok && after == now) ||
+            (outcome == kernel::ReadOutcome::Missing && after.empty())) {
+            SetLastError(ERROR_SUCCESS);
+            return TRUE;
+        }
+        if (!kernel::ReplaceFileAtomically(place.write, after, &error)) return Refuse(ErrorFromErrno(error));
+        SetLastError(ERROR_SUCCESS);
+        return TRUE;
+    }
+
+    std::mutex mutex;  // every call of this process, one at a time
+    std::map<std::string, HeldWrites> held;
+};
+
+ProfileCache& Cache() {
+    static ProfileCache cache;
+    return cache;
+}
+
+// The file as this process sees it: its held writes over what it had, or what it has.
+bool LoadShared(LPCSTR fileName, IniDocument* doc) {
+    if (!HasName(fileName)) return false;
+    ProfileCache& cache = Cache();
+    std::lock_guard<std::mutex> lock(cache.mutex);
+    auto it = cache.held.find(NativePath(fileName));
+    if (it != cache.held.end()) {
+        *doc = it->second.View();
+        SetLastError(ERROR_SUCCESS);
+        return true;
+    }
+    kernel::ReadOutcome outcome;
+    return Load(kernel::PlaceOfProfile(fileName), doc, &outcome);
 }
 
 }  // namespace
@@ -157,38 +237,57 @@ DWORD GetPrivateProfileSectionA(LPCSTR section, LPSTR buffer, DWORD size, LPCSTR
 }
 
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName) {
-    if (!section) return (!key && !value) ? TRUE : Refuse(ERROR_INVALID_PARAMETER);  // "flush the cache"
+    ProfileCache& cache = Cache();
+    if (!section) {
+        if (key || value) return Refuse(ERROR_INVALID_PARAMETER);
+        std::lock_guard<std::mutex> lock(cache.mutex);
+        if (!fileName) {
+            bool flushed = true;
+            while (!cache.held.empty()) flushed = cache.Flush(cache.held.begin()) && flushed;
+            return flushed ? TRUE : FALSE;
+        }
+        auto it = cache.held.find(NativePath(fileName));
+        if (it == cache.held.end()) {
+            SetLastError(ERROR_SUCCESS);
+            return TRUE;
+        }
+        return cache.Flush(it) ? TRUE : FALSE;
+    }
     if (!HasName(fileName)) return FALSE;
     if (!IniDocument::IsWritableSection(section)) return Refuse(ERROR_INVALID_PARAMETER);
     if (key && !IniDocument::IsWritableKey(key)) return Refuse(ERROR_INVALID_PARAMETER);
     if (key && value && !IniDocument::IsWritableValue(value)) return Refuse(ERROR_INVALID_PARAMETER);
 
-    const kernel::ProfilePlace place = kernel::PlaceOfProfile(fileName);
-    int error = 0;
-    if (!kernel::PrepareWrite(place, &error)) return Refuse(ErrorFromErrno(error));
-    // Threads of this process queue on the mutex, other processes (a second player closing
-    // at the same time) on the folder's lock, so none of them writes back a file read
-    // before another's write and drops its keys.
-    std::lock_guard<std::mutex> lock(ProfileMutex());
-    const kernel::FolderLock processes(place.write);
-    IniDocument doc;
-    kernel::ReadOutcome outcome;
-    std::string before;
-    Load(place, &doc, &outcome, &before);
-    // A file that exists but cannot be read is never replaced by one built from nothing.
-    if (outcome == kernel::ReadOutcome::Failed) return FALSE;
-    if (outcome == kernel::ReadOutcome::Missing && (!key || !value)) return TRUE;  // nothing to delete
-    if (!key)
-        doc.DeleteSection(section);
-    else if (!value)
-        doc.DeleteKey(section, key);
-    else
-        doc.Set(section, key, value);
-    const std::string after = doc.Serialise();
-    // A write that changes nothing leaves the file as it is: saving settings that did not
-    // change then costs no replacement and no wait for the disk.
-    if (outcome == kernel::ReadOutcome::Ok && after == before) return TRUE;
-    if (!kernel::ReplaceFileAtomically(place.write, after, &error)) return Refuse(ErrorFromErrno(error));
+    std::lock_guard<std::mutex> lock(cache.mutex);
+    const std::string native = NativePath(fileName);
+    auto it = cache.held.find(native);
+    if (it == cache.held.end()) {
+        // The first held write finds out whether the file can take any: one that exists
+        // but cannot be read is never replaced by one built from nothing, and a read-only
+        // one is left as it is.
+        HeldWrites writes;
+        writes.place = kernel::PlaceOfProfile(fileName);
+        IniDocument ignored;
+        Load(writes.place, &ignored, &writes.baseOutcome, &writes.base);
+        if (writes.baseOutcome == kernel::ReadOutcome::Failed) return FALSE;
+        std::string target;
+        int error = 0;
+        if (!kernel::FinalPath(writes.place.write, &target, &error) || !kernel::MayReplace(target, &error))
+            return Refuse(ErrorFromErrno(error));
+        it = cache.held.emplace(native, std::move(writes)).first;
+    }
+    kernel::IniChange change{section, std::nullopt, std::nullopt};
+    if (key) change.key = key;
+    if (key && value) change.value = value;
+    it->second.changes.push_back(std::move(change));
     SetLastError(ERROR_SUCCESS);
     return TRUE;
+}
+
+std::string ProfileFileLocation(LPCSTR fileName) {
+    if (!fileName || !*fileName) return "";
+    const kernel::ProfilePlace place = kernel::PlaceOfProfile(fileName);
+    std::string target;
+    int error = 0;
+    return LayerPath(kernel::FinalPath(place.write, &target, &error) ? target : place.write);
 }

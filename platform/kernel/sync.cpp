@@ -8,14 +8,11 @@
 #include <functional>
 #include <thread>
 
+#include "platform/kernel/kernel_object.h"
+
 namespace {
 
-// Every kernel handle points at one of these; the kind tells CloseHandle what it is.
-struct KernelObject {
-    enum class Kind { Event, Thread } kind;
-    explicit KernelObject(Kind k) : kind(k) {}
-    virtual ~KernelObject() = default;
-};
+using kernel::KernelObject;
 
 struct Event : KernelObject {
     Event(bool manual, bool initial) : KernelObject(Kind::Event), manualReset(manual), signalled(initial) {}
@@ -105,6 +102,7 @@ DWORD WaitForSingleObject(HANDLE h, DWORD ms) {
         if (!e->manualReset) e->signalled = false;
         return WAIT_OBJECT_0;
     }
+    if (obj->kind != KernelObject::Kind::Thread) return WAIT_FAILED;
     auto* t = static_cast<Thread*>(obj);
     std::unique_lock<std::mutex> lock(t->state->mutex);
     ThreadState* s = t->state.get();

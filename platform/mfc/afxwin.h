@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "platform/user/shellapi.h"
 #include "platform/user/winuser.h"
 
 class CWnd;
@@ -73,6 +74,8 @@ public:
     UINT_PTR SetTimer(UINT_PTR id, UINT milliseconds, TIMERPROC proc);
     BOOL KillTimer(UINT_PTR id);
     CWnd* SetCapture();
+    CWnd* SetFocus();  // the window that had the focus, if the framework knows it
+    void DragAcceptFiles(BOOL accept = TRUE);
     int MessageBox(LPCSTR text, LPCSTR caption = nullptr, UINT type = MB_OK);
 
     // Message routing.
@@ -92,6 +95,11 @@ public:
     virtual void OnTimer(UINT_PTR id);
     virtual void OnSysCommand(UINT id, LPARAM lParam);
     virtual HCURSOR OnQueryDragIcon();
+    virtual void OnSetFocus(CWnd* oldWnd);
+    virtual void OnKillFocus(CWnd* newWnd);
+    virtual void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    virtual void OnDropFiles(HDROP drop);
+    virtual void OnAppCommand(CWnd* wnd, UINT cmd, UINT device, UINT keys);
 
     // The default processing of the message being handled now.
     LRESULT Default();

@@ -158,6 +158,8 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) { return :
 UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT milliseconds, TIMERPROC proc) { return ::SetTimer(m_hWnd, id, milliseconds, proc); }
 BOOL CWnd::KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
 CWnd* CWnd::SetCapture() { return FromHandle(::SetCapture(m_hWnd)); }
+CWnd* CWnd::SetFocus() { return FromHandle(::SetFocus(m_hWnd)); }
+void CWnd::DragAcceptFiles(BOOL accept) { ::DragAcceptFiles(m_hWnd, accept); }
 
 int CWnd::MessageBox(LPCSTR text, LPCSTR caption, UINT type) {
     std::string title = caption ? caption : mfc_internal::AppName();
@@ -193,6 +195,19 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER: OnTimer(wParam); return 0;
         case WM_SYSCOMMAND: OnSysCommand(static_cast<UINT>(wParam), lParam); return 0;
         case WM_QUERYDRAGICON: return reinterpret_cast<LRESULT>(OnQueryDragIcon());
+        case WM_SETFOCUS: OnSetFocus(FromHandle(reinterpret_cast<HWND>(wParam))); return 0;
+        case WM_KILLFOCUS: OnKillFocus(FromHandle(reinterpret_cast<HWND>(wParam))); return 0;
+        case WM_KEYDOWN:
+            OnKeyDown(static_cast<UINT>(wParam), LOWORD(static_cast<std::uintptr_t>(lParam)),
+                      HIWORD(static_cast<std::uintptr_t>(lParam)));
+            return 0;
+        case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
+        case WM_APPCOMMAND: {
+            const WORD high = HIWORD(static_cast<std::uintptr_t>(lParam));
+            OnAppCommand(FromHandle(reinterpret_cast<HWND>(wParam)), static_cast<UINT>(GET_APPCOMMAND_LPARAM(lParam)),
+                         high & FAPPCOMMAND_MASK, LOWORD(static_cast<std::uintptr_t>(lParam)));
+            return TRUE;
+        }
         case WM_COMMAND:
             if (OnCommand(wParam, lParam)) return 0;
             return DefWindowProc(message, wParam, lParam);
@@ -223,6 +238,11 @@ void CWnd::OnMouseMove(UINT, CPoint) { Default(); }
 void CWnd::OnTimer(UINT_PTR) { Default(); }
 void CWnd::OnSysCommand(UINT, LPARAM) { Default(); }
 HCURSOR CWnd::OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(Default()); }
+void CWnd::OnSetFocus(CWnd*) { Default(); }
+void CWnd::OnKillFocus(CWnd*) { Default(); }
+void CWnd::OnKeyDown(UINT, UINT, UINT) { Default(); }
+void CWnd::OnDropFiles(HDROP) { Default(); }
+void CWnd::OnAppCommand(CWnd*, UINT, UINT, UINT) { Default(); }
 
 BOOL CMenu::AppendMenu(UINT flags, UINT_PTR id, LPCSTR text) { return ::AppendMenuA(m_hMenu, flags, id, text); }
 BOOL CMenu::CheckMenuRadioItem(UINT first, UINT last, UINT check, UINT flags) {

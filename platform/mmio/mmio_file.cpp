@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "platform/kernel/module.h"
@@ -19,7 +20,7 @@ namespace {
 constexpr LONG kMaxBuffer = 64 * 1024 * 1024;
 
 // pread that retries interruptions and short reads until count bytes or the end.
-std::int64_t ReadAt(int fd, char* out, std::int64_t count, std::int64_t offset) {
+std::int64_t ReadFileAt(int fd, char* out, std::int64_t count, std::int64_t offset) {
     std::int64_t done = 0;
     while (done < count) {
         ssize_t n = ::pread(fd, out + done, static_cast<std::size_t>(count - done), static_cast<off_t>(offset + done));
@@ -33,6 +34,37 @@ std::int64_t ReadAt(int fd, char* out, std::int64_t count, std::int64_t offset) 
 
 }  // namespace
 
+static LRESULT CallProc(MmioFile& file, UINT message, LPARAM lParam1, LPARAM lParam2) {
+    return file.proc(reinterpret_cast<LPSTR>(&file.procInfo), message, lParam1, lParam2);
+}
+
+std::int64_t MmioFile::ReadAt(char* out, std::int64_t count, std::int64_t offset) {
+    if (!proc) return ReadFileAt(fd, out, count, offset);
+    if (procInfo.lDiskOffset != offset && CallProc(*this, MMIOM_SEEK, static_cast<LPARAM>(offset), SEEK_SET) != offset)
+        return -1;
+    std::int64_t done = 0;
+    while (done < count) {
+        const LONG ask = static_cast<LONG>(std::min<std::int64_t>(count - done, kMaxPosition));
+        const LRESULT n = CallProc(*this, MMIOM_READ, reinterpret_cast<LPARAM>(out + done), ask);
+        if (n < 0 || n > ask) return done > 0 ? done : -1;
+        if (n == 0) break;
+        done += n;
+    }
+    return done;
+}
+
+std::int64_t MmioFile::Size() {
+    if (proc) {
+        // The procedure's position is put back where it was: reads come after, lazily.
+        const LONG at = procInfo.lDiskOffset;
+        const LRESULT size = CallProc(*this, MMIOM_SEEK, 0, SEEK_END);
+        if (size >= 0) CallProc(*this, MMIOM_SEEK, at, SEEK_SET);
+        return size;
+    }
+    struct stat st;
+    return ::fstat(fd, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
+}
+
 void MmioFile::MoveTo(std::int64_t pos) {
     bufferOffset = pos;
     endRead = 0;
@@ -41,7 +73,7 @@ void MmioFile::MoveTo(std::int64_t pos) {
 
 bool MmioFile::RefillAfterEnd() {
     std::int64_t from = bufferOffset + endRead;
-    std::int64_t n = ReadAt(fd, buffer.data(), static_cast<std::int64_t>(buffer.size()), from);
+    std::int64_t n = ReadAt(buffer.data(), static_cast<std::int64_t>(buffer.size()), from);
     if (n < 0) return false;
     bufferOffset = from;
     endRead = n;
@@ -56,7 +88,7 @@ std::int64_t MmioFile::Read(char* out, std::int64_t count) {
             std::int64_t rest = count - done;
             if (rest >= static_cast<std::int64_t>(buffer.size())) {
                 // Large requests go straight to the caller, without a detour through the buffer.
-                std::int64_t n = ReadAt(fd, out + done, rest, Position());
+                std::int64_t n = ReadAt(out + done, rest, Position());
                 if (n < 0) return done > 0 ? done : -1;
                 MoveTo(Position() + n);
                 return done + n;
@@ -74,12 +106,13 @@ std::int64_t MmioFile::Read(char* out, std::int64_t count) {
 }
 
 std::int64_t MmioFile::FirstNonZero(std::int64_t from, std::int64_t end) {
-    struct stat st;
-    if (::fstat(fd, &st) != 0) return from;
-    end = std::max(from, std::min<std::int64_t>(end, st.st_size));
+    const std::int64_t size = Size();
+    if (size < 0) return from;
+    end = std::max(from, std::min<std::int64_t>(end, size));
     std::int64_t pos = from;
     while (pos < end) {
-        const off_t data = ::lseek(fd, static_cast<off_t>(pos), SEEK_DATA);
+        // A procedure's file has no holes to pass over; it is read.
+        const off_t data = proc ? static_cast<off_t>(pos) : ::lseek(fd, static_cast<off_t>(pos), SEEK_DATA);
         if (data < 0) return end;  // nothing but a hole up to the end of the file
         if (data > pos) {
             pos = data;
@@ -113,40 +146,58 @@ HMMIO mmioOpenA(LPSTR fileName, MMIOINFO* info, DWORD flags) {
     if (info && info->cchBuffer > 0) bufferSize = info->cchBuffer;
     if (bufferSize > mmio::kMaxBuffer) return fail(MMSYSERR_INVALPARAM);
 
-    std::string path = NativePath(fileName);
-    // Only regular files: opening a pipe waits for a writer that may never come, and a
-    // device such as /dev/zero never ends. Checked before the open, and again on what was
-    // opened (without waiting) in case the name changed hands in between.
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return fail(MMIOERR_CANNOTOPEN);
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return fail(MMIOERR_CANNOTOPEN);
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return fail(MMIOERR_CANNOTOPEN);
+    LPMMIOPROC proc = nullptr;
+    if (info && (info->pIOProc || info->fccIOProc)) {
+        proc = info->pIOProc ? reinterpret_cast<LPMMIOPROC>(info->pIOProc)
+                             : mmioInstallIOProcA(info->fccIOProc, nullptr, MMIO_FINDPROC);
+        if (!proc) return fail(MMIOERR_CANNOTOPEN);
     }
-    auto* file = new (std::nothrow) MmioFile();
+    auto file = std::unique_ptr<MmioFile>(new (std::nothrow) MmioFile());
     if (file) {
         try {
             file->buffer.resize(static_cast<std::size_t>(bufferSize));
         } catch (...) {
-            delete file;
-            file = nullptr;
+            file.reset();
         }
     }
-    if (!file) {
-        ::close(fd);
-        return fail(MMIOERR_OUTOFMEMORY);
+    if (!file) return fail(MMIOERR_OUTOFMEMORY);
+
+    if (proc) {
+        file->proc = proc;
+        file->procInfo = *info;
+        file->procInfo.dwFlags = flags;
+        file->procInfo.pIOProc = reinterpret_cast<void*>(proc);
+        file->procInfo.lDiskOffset = 0;
+        file->procInfo.hmmio = mmio::ToHandle(file.get());
+        const LRESULT error = file->proc(reinterpret_cast<LPSTR>(&file->procInfo), MMIOM_OPEN,
+                                         reinterpret_cast<LPARAM>(fileName), 0);
+        if (error != MMSYSERR_NOERROR) return fail(static_cast<UINT>(error));
+    } else {
+        std::string path = NativePath(fileName);
+        // Only regular files: opening a pipe waits for a writer that may never come, and a
+        // device such as /dev/zero never ends. Checked before the open, and again on what
+        // was opened (without waiting) in case the name changed hands in between.
+        struct stat st;
+        if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return fail(MMIOERR_CANNOTOPEN);
+        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) return fail(MMIOERR_CANNOTOPEN);
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            return fail(MMIOERR_CANNOTOPEN);
+        }
+        file->fd = fd;
     }
-    file->fd = fd;
     if (info) info->wErrorRet = MMSYSERR_NOERROR;
-    return mmio::ToHandle(file);
+    return mmio::ToHandle(file.release());
 }
 
-MMRESULT mmioClose(HMMIO h, UINT) {
+MMRESULT mmioClose(HMMIO h, UINT flags) {
     MmioFile* file = FromHandle(h);
     if (!file) return MMSYSERR_INVALHANDLE;
-    ::close(file->fd);
+    if (file->proc)
+        file->proc(reinterpret_cast<LPSTR>(&file->procInfo), MMIOM_CLOSE, static_cast<LPARAM>(flags), 0);
+    else
+        ::close(file->fd);
     delete file;
     return MMSYSERR_NOERROR;
 }
@@ -164,12 +215,10 @@ LONG mmioSeek(HMMIO h, LONG offset, int origin) {
     switch (origin) {
     case SEEK_SET: base = 0; break;
     case SEEK_CUR: base = file->Position(); break;
-    case SEEK_END: {
-        struct stat st;
-        if (::fstat(file->fd, &st) != 0) return -1;
-        base = st.st_size;
+    case SEEK_END:
+        base = file->Size();
+        if (base < 0) return -1;
         break;
-    }
     default: return -1;
     }
     std::int64_t target = base + offset;

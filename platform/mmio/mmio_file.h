@@ -13,12 +13,20 @@ namespace mmio {
 
 struct MmioFile {
     int fd = -1;
+    // A file read through an installed I/O procedure instead of fd, with the record the
+    // procedure keeps its state in.
+    LPMMIOPROC proc = nullptr;
+    MMIOINFO procInfo{};
     std::vector<char> buffer;
     std::int64_t bufferOffset = 0;
     std::int64_t endRead = 0;
     std::int64_t next = 0;
 
     std::int64_t Position() const { return bufferOffset + next; }
+    // Up to count bytes from offset on, from the file or its procedure; -1 on an error.
+    std::int64_t ReadAt(char* out, std::int64_t count, std::int64_t offset);
+    // The file's size, or -1.
+    std::int64_t Size();
     // Empties the buffer and puts the position at pos (not checked against the file end).
     void MoveTo(std::int64_t pos);
     // Loads the buffer from the file position that follows its valid bytes; false on an

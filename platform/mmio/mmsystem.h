@@ -124,9 +124,33 @@ constexpr MMRESULT WAVERR_BADFORMAT = 32;
 
 constexpr int SEEK_SET_ = 0;  // the C library's SEEK_SET/CUR/END values are used as they are
 
+// Installable I/O procedures: a file opened with MMIOINFO.fccIOProc (or pIOProc) set is
+// read through the procedure instead of the file system, and the buffering, chunks and
+// positions above it work as for any file. The procedure receives the handle's MMIOINFO,
+// keeps its own state in adwInfo and the position it stands at in lDiskOffset, and
+// answers MMIOM_OPEN (lParam1: the file name; 0 or an MMIOERR_ code), MMIOM_CLOSE,
+// MMIOM_READ (lParam1: buffer, lParam2: count; bytes read, 0 at the end, -1 on error) and
+// MMIOM_SEEK (lParam1: offset, lParam2: SEEK_SET/CUR/END; the new position or -1).
+using LPMMIOPROC = LRESULT (*)(LPSTR mmioinfo, UINT message, LPARAM lParam1, LPARAM lParam2);
+constexpr UINT MMIOM_READ = MMIO_READ;
+constexpr UINT MMIOM_WRITE = MMIO_WRITE;
+constexpr UINT MMIOM_SEEK = 2;
+constexpr UINT MMIOM_OPEN = 3;
+constexpr UINT MMIOM_CLOSE = 4;
+constexpr DWORD MMIO_INSTALLPROC = 0x00010000;
+constexpr DWORD MMIO_GLOBALPROC = 0x10000000;
+constexpr DWORD MMIO_REMOVEPROC = 0x00020000;
+constexpr DWORD MMIO_FINDPROC = 0x00040000;
+// Installs (MMIO_INSTALLPROC), finds (MMIO_FINDPROC) or removes (MMIO_REMOVEPROC, which
+// needs the procedure that was installed) the procedure of a four-character code;
+// returns the procedure, or null. Installed procedures serve every thread of the process.
+LPMMIOPROC mmioInstallIOProcA(FOURCC fccIOProc, LPMMIOPROC ioProc, DWORD flags);
+
 // Opens for reading only (flags MMIO_READ, with or without MMIO_ALLOCBUF: the file is
 // always buffered); null when the file cannot be opened. With info, a positive cchBuffer
-// chooses the buffer size (default MMIO_DEFAULTBUFFER) and wErrorRet receives the error.
+// chooses the buffer size (default MMIO_DEFAULTBUFFER), pIOProc or else fccIOProc the
+// I/O procedure (MMIOERR_CANNOTOPEN for a code nothing is installed under), and
+// wErrorRet receives the error.
 HMMIO mmioOpenA(LPSTR fileName, MMIOINFO* info, DWORD flags);
 MMRESULT mmioClose(HMMIO h, UINT flags);
 LONG mmioRead(HMMIO h, char* buffer, LONG count);

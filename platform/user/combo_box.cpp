@@ -1,6 +1,7 @@
 // The drop-down list combo box as a model; the host shows it and reports picks.
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <strings.h>
 
 #include "platform/user/window_table.h"
@@ -27,7 +28,10 @@ void Changed(HWND combo) {
 
 int ClosedHeight(const Window* w) { return user_internal::ComboClosedHeight(w); }
 
-LRESULT Handle(Window* w, UINT message, WPARAM wParam, LPARAM lParam, bool* changed) {
+// changed: the box's look changed; edit: its items or selection did, by that one edit.
+LRESULT Handle(Window* w, UINT message, WPARAM wParam, LPARAM lParam, bool* changed,
+               std::optional<user_host::ComboEdit>* edit) {
+    using Kind = user_host::ComboEdit::Kind;
     ComboModel& m = *w->combo;
     int count = static_cast<int>(m.items.size());
     int index = static_cast<int>(static_cast<std::intptr_t>(wParam));
@@ -40,7 +44,7 @@ LRESULT Handle(Window* w, UINT message, WPARAM wParam, LPARAM lParam, bool* chan
                 while (at > 0 && strcasecmp(m.items[at - 1].text.c_str(), s.c_str()) > 0) --at;
             m.items.insert(m.items.begin() + at, user_host::ComboItem{s, 0});
             if (m.selection >= at) ++m.selection;
-            *changed = true;
+            *edit = user_host::ComboEdit{Kind::Insert, at, s, m.selection};
             return at;
         }
         case CB_INSERTSTRING: {
@@ -48,7 +52,7 @@ LRESULT Handle(Window* w, UINT message, WPARAM wParam, LPARAM lParam, bool* chan
             if (index < 0 || index > count) return CB_ERR;
             m.items.insert(m.items.begin() + index, user_host::ComboItem{text(), 0});
             if (m.selection >= index) ++m.selection;
-            *changed = true;
+            *edit = user_host::ComboEdit{Kind::Insert, index, m.items[index].text, m.selection};
             return index;
         }
         case CB_DELETESTRING: {
@@ -58,31 +62,28 @@ LRESULT Handle(Window* w, UINT message, WPARAM wParam, LPARAM lParam, bool* chan
                 m.selection = -1;
             else if (m.selection > index)
                 --m.selection;
-            *changed = true;
+            *edit = user_host::ComboEdit{Kind::Delete, index, "", m.selection};
             return count - 1;
         }
         case CB_RESETCONTENT:
             m.items.clear();
             m.selection = -1;
-            *changed = true;
+            *edit = user_host::ComboEdit{Kind::Reset, 0, "", -1};
             return 0;
         case CB_GETCOUNT: return count;
         case CB_GETCURSEL: return m.selection;
-        case CB_SETCURSEL:
-            *changed = true;
-            if (index < 0 || index >= count) {
-                m.selection = -1;
-                return CB_ERR;
-            }
-            m.selection = index;
-            return index;
+        case CB_SETCURSEL: {
+            const bool valid = index >= 0 && index < count;
+            m.selection = valid ? index : -1;
+            *edit = user_host::ComboEdit{Kind::Select, m.selection, "", m.selection};
+            return valid ? index : CB_ERR;
+        }
         case CB_GETITEMDATA:
             if (index < 0 || index >= count) return CB_ERR;
             return static_cast<LRESULT>(m.items[index].data);
         case CB_SETITEMDATA:
             if (index < 0 || index >= count) return CB_ERR;
-            m.items[index].data = static_cast<DWORD_PTR>(lParam);
-            *changed = true;
+            m.items[index].data = static_cast<DWORD_PTR>(lParam);  // never shown: no host news
             return 0;
         case CB_GETLBTEXTLEN:
             if (index < 0 || index >= count) return CB_ERR;
@@ -119,15 +120,20 @@ namespace user_internal {
 
 LRESULT ComboBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     bool changed = false;
+    std::optional<user_host::ComboEdit> edit;
     LRESULT r;
     {
         std::lock_guard<std::mutex> lock(S().mutex);
         Window* w = Find(window);
         if (!w || !w->combo) return 0;
-        r = Handle(w, message, wParam, lParam, &changed);
+        r = Handle(w, message, wParam, lParam, &changed, &edit);
     }
     if (r == -2) return DefWindowProcA(window, message, wParam, lParam);
-    if (changed) Changed(window);
+    if (edit) {
+        if (auto* host = user_host::GetHost()) host->ComboEdited(window, *edit);
+    } else if (changed) {
+        Changed(window);
+    }
     return r;
 }
 
@@ -167,7 +173,8 @@ void InjectComboSelection(HWND combo, int index) {
         parent = w->parent;
         id = static_cast<int>(w->id);
     }
-    Changed(combo);
+    if (auto* host = user_host::GetHost())
+        host->ComboEdited(combo, ComboEdit{ComboEdit::Kind::Select, index, "", index});
     if (parent)
         SendMessageA(parent, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
 }

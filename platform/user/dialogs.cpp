@@ -87,6 +87,7 @@ BOOL IsDialogMessageA(HWND dialog, MSG* msg) {
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED), 0);
         return TRUE;
     }
+    TranslateMessage(msg);
     DispatchMessageA(msg);
     return TRUE;
 }

@@ -88,6 +88,11 @@ void SetScreenSize(int width, int height) {
     S().screenHeight = height;
 }
 
+void SetMonitorCount(int count) {
+    std::lock_guard<std::mutex> lock(S().mutex);
+    S().monitors = count;
+}
+
 }  // namespace user_host
 
 namespace {

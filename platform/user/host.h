@@ -61,6 +61,14 @@ struct ComboState {
     std::string cueBanner;  // shown while nothing is selected
 };
 
+// One change of a combo box's items or selection, as the program made it.
+struct ComboEdit {
+    enum class Kind { Insert, Delete, Reset, Select } kind;
+    int index;         // Insert: the new item's place; Delete: the item that went
+    std::string text;  // Insert: the new item's text
+    int selection;     // the selection after the change, -1: none
+};
+
 struct IconImage {
     int width;
     int height;
@@ -91,6 +99,9 @@ public:
     // Native controls: a combo box or tool tip was created, changed, or destroyed.
     virtual void ControlChanged(HWND control) = 0;
     virtual void ControlDestroyed(HWND control) = 0;
+    // A combo box's items or selection changed by one edit: a host that mirrors a long
+    // list applies the edit instead of reading the whole list again.
+    virtual void ComboEdited(HWND combo, const ComboEdit&) { ControlChanged(combo); }
 
     // A tool tip's text should be shown near the pointer (client coordinates of top), or hidden.
     virtual void ShowToolTip(HWND top, POINT at, const std::string& text) = 0;
@@ -101,6 +112,9 @@ public:
     virtual void BeginMessageBox(const MessageBoxRequest& request, std::function<void(int result)> done) = 0;
     virtual void BeginOpenFile(const OpenFileRequest& request,
                                std::function<void(bool chosen, const std::string& nativePath)> done) = 0;
+
+    // What a top-level window plays changed (SetMediaPlaybackInfoA). UI thread.
+    virtual void MediaPlaybackChanged(HWND) {}
 };
 
 // The process's host; without one the layer behaves as the null host with no answers
@@ -142,8 +156,24 @@ const DialogTemplate* WindowTemplate(HWND top);  // the template it was made fro
 // WM_LBUTTONDOWN, WM_LBUTTONUP. Queued as input and routed to the capture window, else
 // to the deepest visible child under the point, in that window's client coordinates.
 void InjectMouse(HWND top, UINT message, int x, int y, WPARAM keys);
-// Key presses: VK_RETURN and VK_ESCAPE reach the dialog keys.
-void InjectKey(HWND top, UINT virtualKey);
+// Key presses, to the focus window of top (or top itself): WM_KEYDOWN, then WM_KEYUP;
+// the character the key types, if any, comes as WM_CHAR in between. VK_RETURN and
+// VK_ESCAPE reach the dialog keys.
+void InjectKey(HWND top, UINT virtualKey, BYTE character = 0);
+// The window took or lost the keyboard (the host's focus, or a native control's):
+// WM_ACTIVATE with WA_ACTIVE or WA_INACTIVE is posted, which moves the layer's focus.
+void InjectActivate(HWND top, bool active);
+// A command of the desktop's media controls (APPCOMMAND_...): WM_APPCOMMAND from the
+// device given, as input to top, unless input to it is held back.
+void InjectAppCommand(HWND top, short command, WORD device);
+// What the window last said it plays; false when it said nothing.
+bool GetMediaPlaybackInfo(HWND top, MEDIAPLAYBACKINFOA* out);
+// Files dropped at client coordinates of the top-level window (native paths): the
+// deepest window there that accepts files, or its nearest ancestor that does, gets
+// WM_DROPFILES. False when no window there accepts files (or the window is disabled).
+bool InjectDropFiles(HWND top, int x, int y, const std::vector<std::string>& nativePaths);
+// Whether a window of the top-level window's tree accepts dropped files.
+bool AcceptsFiles(HWND top);
 // The window's close button / Alt+F4: WM_CLOSE is posted; the program decides.
 void InjectClose(HWND top);
 // A system-menu choice: WM_SYSCOMMAND with the id is posted.
@@ -158,6 +188,9 @@ void SetTopLevelPosition(HWND top, int x, int y);
 void SetTopLevelMinimized(HWND top, bool minimized);
 // The screen size GetSystemMetrics reports (1920 x 1080 until a host says otherwise).
 void SetScreenSize(int width, int height);
+// How many monitors GetSystemMetrics(SM_CMONITORS) reports (1 until a host says
+// otherwise); 0 when the windows are shown nowhere.
+void SetMonitorCount(int count);
 
 // Dispatches what is pending now (posted, input, paint, due timers) without waiting;
 // returns how many messages were dispatched. For hosts and tests. Each message first

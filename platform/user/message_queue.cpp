@@ -58,8 +58,18 @@ bool Route(const InputEvent& ev, MSG* out) {
     *out = MSG{nullptr, ev.message, ev.wParam, 0, ev.time, screen};
     if (ev.message == WM_KEYDOWN || ev.message == WM_KEYUP) {
         if (TopDisabled(top)) return false;
+        Window* focus = Find(S().focus);
+        out->hwnd = focus && IsDescendantOrSelf(focus, ev.top) ? focus->handle : ev.top;
+        // The scan-code bits carry the character the key types (see TranslateMessage).
+        const auto character = static_cast<LPARAM>(static_cast<BYTE>(ev.x)) << 16;
+        out->lParam = (ev.message == WM_KEYUP ? static_cast<LPARAM>(0xC0000001u) : 1) | character;
+        return true;
+    }
+    if (ev.message == WM_APPCOMMAND) {
+        if (TopDisabled(top)) return false;
         out->hwnd = ev.top;
-        out->lParam = ev.message == WM_KEYUP ? static_cast<LPARAM>(0xC0000001u) : 1;
+        out->wParam = reinterpret_cast<WPARAM>(ev.top);
+        out->lParam = MAKELPARAM(0, static_cast<WORD>(ev.wParam));
         return true;
     }
     Window* target = nullptr;
@@ -186,6 +196,7 @@ void ForgetWindowInQueue(HWND window) {
     s.timers.erase(std::remove_if(s.timers.begin(), s.timers.end(), [&](const Timer& t) { return t.window == window; }),
                    s.timers.end());
     if (s.capture == window) s.capture = nullptr;
+    if (s.focus == window) s.focus = nullptr;
     bool released = false;
     for (auto it = s.sent.begin(); it != s.sent.end();) {
         if ((*it)->msg.hwnd == window) {
@@ -298,7 +309,12 @@ BOOL GetMessageA(MSG* msg, HWND window, UINT first, UINT last) {
     return msg->message == WM_QUIT ? FALSE : TRUE;
 }
 
-BOOL TranslateMessage(const MSG*) { return FALSE; }  // no character messages are needed
+BOOL TranslateMessage(const MSG* msg) {
+    if (!msg || msg->message != WM_KEYDOWN) return FALSE;
+    const auto character = static_cast<BYTE>((static_cast<std::uintptr_t>(msg->lParam) >> 16) & 0xFF);
+    if (character == 0) return FALSE;
+    return PostMessageA(msg->hwnd, WM_CHAR, character, msg->lParam);
+}
 
 LRESULT DispatchMessageA(const MSG* msg) {
     if (!msg || !msg->hwnd) return 0;
@@ -405,12 +421,24 @@ void InjectMouse(HWND top, UINT message, int x, int y, WPARAM keys) {
     WakeUiThread();
 }
 
-void InjectKey(HWND top, UINT virtualKey) {
+void InjectKey(HWND top, UINT virtualKey, BYTE character) {
     {
         std::lock_guard<std::mutex> lock(S().mutex);
         if (!Find(top)) return;
-        S().input.push_back(InputEvent{top, WM_KEYDOWN, 0, 0, virtualKey, GetTickCount()});
-        S().input.push_back(InputEvent{top, WM_KEYUP, 0, 0, virtualKey, GetTickCount()});
+        S().input.push_back(InputEvent{top, WM_KEYDOWN, character, 0, virtualKey, GetTickCount()});
+        S().input.push_back(InputEvent{top, WM_KEYUP, character, 0, virtualKey, GetTickCount()});
+    }
+    WakeUiThread();
+}
+
+void InjectActivate(HWND top, bool active) { PostMessageA(top, WM_ACTIVATE, active ? WA_ACTIVE : WA_INACTIVE, 0); }
+
+void InjectAppCommand(HWND top, short command, WORD device) {
+    {
+        std::lock_guard<std::mutex> lock(S().mutex);
+        if (!Find(top)) return;
+        const auto high = static_cast<WPARAM>((static_cast<WORD>(command) & ~FAPPCOMMAND_MASK) | device);
+        S().input.push_back(InputEvent{top, WM_APPCOMMAND, 0, 0, high, GetTickCount()});
     }
     WakeUiThread();
 }

@@ -77,6 +77,8 @@ struct Window {
     std::unique_ptr<ComboModel> combo;
     std::unique_ptr<ToolTipModel> toolTip;
     HMENU systemMenu = nullptr;
+    HWND lastFocus = nullptr;  // a top-level window's focus while it lost the keyboard
+    std::unique_ptr<MEDIAPLAYBACKINFOA> mediaPlayback;
     const DialogTemplate* dialogTemplate = nullptr;
 };
 
@@ -91,9 +93,9 @@ struct Timer {
 struct InputEvent {
     HWND top;
     UINT message;
-    int x;  // client coordinates of top (mouse)
+    int x;  // client coordinates of top (mouse); the character a key types
     int y;
-    WPARAM wParam;  // keys (mouse) or virtual key
+    WPARAM wParam;  // keys (mouse), virtual key, or the app command's high word
     DWORD time;
 };
 
@@ -119,9 +121,11 @@ struct State {
     bool quitPosted = false;
     int quitCode = 0;
     HWND capture = nullptr;
+    HWND focus = nullptr;
     bool wakePending = false;
     int screenWidth = 1920;
     int screenHeight = 1080;
+    int monitors = 1;
     std::thread::id uiThread;
 };
 
@@ -157,6 +161,10 @@ LRESULT ComboBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // would need when open (the host's native control handles the open list itself).
 int ComboClosedHeight(const Window* w);
 LRESULT ToolTipProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Default handling of keyboard messages (focus on activation, media keys to app
+// commands, app commands up to the parent); false for other messages.
+bool DefaultKeyboardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
 // Cleanup of everything that refers to a destroyed window; the caller holds the lock.
 void ForgetWindowInQueue(HWND window);

@@ -523,6 +523,10 @@ int GetSystemMetrics(int index) {
             std::lock_guard<std::mutex> lock(S().mutex);
             return S().screenHeight;
         }
+        case SM_CMONITORS: {
+            std::lock_guard<std::mutex> lock(S().mutex);
+            return S().monitors;
+        }
         default: return 0;
     }
 }
@@ -532,6 +536,7 @@ LRESULT CallWindowProcA(WNDPROC proc, HWND window, UINT message, WPARAM wParam, 
 }
 
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT handled = 0; DefaultKeyboardProc(window, message, wParam, lParam, &handled)) return handled;
     switch (message) {
         case WM_NCCREATE: return TRUE;
         case WM_CREATE: return 0;

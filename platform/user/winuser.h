@@ -36,6 +36,9 @@ constexpr UINT WM_NOTIFY = 0x004E;
 constexpr UINT WM_SETICON = 0x0080;
 constexpr UINT WM_NCCREATE = 0x0081;
 constexpr UINT WM_NCDESTROY = 0x0082;
+constexpr UINT WM_ACTIVATE = 0x0006;
+constexpr UINT WM_SETFOCUS = 0x0007;
+constexpr UINT WM_KILLFOCUS = 0x0008;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_CHAR = 0x0102;
@@ -54,6 +57,7 @@ constexpr UINT WM_RBUTTONDOWN = 0x0204;
 constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_MOUSELAST = 0x0209;
 constexpr UINT WM_CAPTURECHANGED = 0x0215;
+constexpr UINT WM_APPCOMMAND = 0x0319;
 constexpr UINT WM_QUIT = 0x0012;
 constexpr UINT WM_GETICON = 0x007F;
 constexpr UINT WM_USER = 0x0400;
@@ -66,6 +70,38 @@ constexpr WPARAM MK_RBUTTON = 0x0002;
 constexpr UINT VK_RETURN = 0x0D;
 constexpr UINT VK_ESCAPE = 0x1B;
 constexpr UINT VK_SPACE = 0x20;
+constexpr UINT VK_PRIOR = 0x21;
+constexpr UINT VK_NEXT = 0x22;
+constexpr UINT VK_END = 0x23;
+constexpr UINT VK_HOME = 0x24;
+constexpr UINT VK_LEFT = 0x25;
+constexpr UINT VK_UP = 0x26;
+constexpr UINT VK_RIGHT = 0x27;
+constexpr UINT VK_DOWN = 0x28;
+constexpr UINT VK_INSERT = 0x2D;
+constexpr UINT VK_DELETE = 0x2E;
+constexpr UINT VK_MEDIA_NEXT_TRACK = 0xB0;
+constexpr UINT VK_MEDIA_PREV_TRACK = 0xB1;
+constexpr UINT VK_MEDIA_STOP = 0xB2;
+constexpr UINT VK_MEDIA_PLAY_PAUSE = 0xB3;
+
+constexpr WPARAM WA_INACTIVE = 0;
+constexpr WPARAM WA_ACTIVE = 1;
+
+// WM_APPCOMMAND: wParam the window it arose in, lParam's high word the command and the
+// device it came from.
+constexpr short APPCOMMAND_MEDIA_NEXTTRACK = 11;
+constexpr short APPCOMMAND_MEDIA_PREVIOUSTRACK = 12;
+constexpr short APPCOMMAND_MEDIA_STOP = 13;
+constexpr short APPCOMMAND_MEDIA_PLAY_PAUSE = 14;
+constexpr short APPCOMMAND_MEDIA_PLAY = 46;
+constexpr short APPCOMMAND_MEDIA_PAUSE = 47;
+constexpr WORD FAPPCOMMAND_KEY = 0;
+constexpr WORD FAPPCOMMAND_OEM = 0x1000;
+constexpr WORD FAPPCOMMAND_MASK = 0xF000;
+constexpr short GET_APPCOMMAND_LPARAM(LPARAM lParam) {
+    return static_cast<short>(HIWORD(static_cast<std::uintptr_t>(lParam)) & ~FAPPCOMMAND_MASK);
+}
 
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
@@ -94,6 +130,7 @@ constexpr int SM_CXICON = 11;
 constexpr int SM_CYICON = 12;
 constexpr int SM_CXSCREEN = 0;
 constexpr int SM_CYSCREEN = 1;
+constexpr int SM_CMONITORS = 80;  // 0: nowhere to show a window
 
 // Styles
 constexpr DWORD WS_OVERLAPPED = 0x00000000;
@@ -216,6 +253,8 @@ BOOL GetMessageA(MSG* msg, HWND window, UINT first, UINT last);
 constexpr UINT PM_NOREMOVE = 0;
 constexpr UINT PM_REMOVE = 1;
 BOOL PeekMessageA(MSG* msg, HWND window, UINT first, UINT last, UINT remove);
+// A key that types a character gets WM_CHAR posted after its WM_KEYDOWN; the layer's
+// keyboard carries that character in the key message's scan-code bits (16..23).
 BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageA(const MSG* msg);
 void PostQuitMessage(int exitCode);
@@ -231,6 +270,24 @@ MSGFILTERPROC GetModalMessageFilter();
 // Timers per (window, id): a second SetTimer with the same id replaces the period.
 UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT milliseconds, TIMERPROC proc);
 BOOL KillTimer(HWND window, UINT_PTR id);
+
+// Keyboard focus: key messages go to the focus window while its top-level window has
+// the keyboard (WM_ACTIVATE); WM_KILLFOCUS and WM_SETFOCUS tell the windows concerned.
+HWND SetFocus(HWND window);  // the window that had the focus
+HWND GetFocus();
+
+// What a window plays, for the desktop's media controls: the host shows it (the Qt host
+// as an MPRIS player) and turns the controls' commands into WM_APPCOMMAND to the window.
+constexpr DWORD MPF_PLAYING = 0x1;
+constexpr DWORD MPF_CONTROLLABLE = 0x2;  // the window takes commands now
+struct MEDIAPLAYBACKINFOA {
+    UINT cbSize;
+    DWORD dwFlags;
+    char szTitle[256];
+    char szArtist[256];
+    char szFile[260];  // layer path of what plays or would play; "" for none
+};
+BOOL SetMediaPlaybackInfoA(HWND window, const MEDIAPLAYBACKINFOA* info);
 
 // Mouse: the capture window receives all mouse messages, in its client coordinates.
 HWND SetCapture(HWND window);

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <string>
 
+#include "platform/user/host.h"
 #include "tests/app/support/dialog_world.h"
 #include "tests/app/support/test_support.h"
 
@@ -73,31 +74,48 @@ TEST_F(DemoTest, SameSourceDoesNotRestart) {
     EXPECT_EQ(dlg().m_pPlayer, playing);
 }
 
-TEST_F(DemoTest, ZeroTimerStallsTheStep) {
-    Open(Counter(2) + "[AutoDemo1]\nSoundSource=Drums\n[AutoDemo2]\nTimer=100\n");
-    EXPECT_EQ(dlg().m_nSource, 0);
-    EXPECT_EQ(dlg().m_pPlayer, nullptr);
-    EXPECT_EQ(dlg().m_nDemoTimer, 0u);
-    dlg().DemoStep();
-    EXPECT_EQ(dlg().m_nDemoStep, 1);
+// A step that would stop the show for good ends the demo instead, with a word, and the
+// user gets a window that answers; where no one can see it, the program ends.
+TEST_F(DemoTest, AStepThatCannotRunEndsTheDemoWithAWord) {
+    const std::pair<const char*, const char*> steps[] = {
+        {"SoundSource=Drums\n", "no usable Timer (\"\")"}, {"Timer=0\n", "(\"0\")"}, {"Timer=-5\n", "(\"-5\")"},
+        {"Timer=99999999999\n", "(\"99999999999\")"}, {nullptr, "nothing under [AutoDemo2], though DemoCounter is 2"}};
+    for (const auto& [step, word] : steps) {
+        Open(Counter(2) + "[AutoDemo1]\nTimer=60000\nSoundSource=Drums\n" + (step ? "[AutoDemo2]\n" + std::string(step) : ""));
+        dlg().DemoStep();
+        ASSERT_EQ(world.host.boxes.size(), 1u) << word;
+        EXPECT_NE(world.host.boxes[0].text.find("Step 2 of the auto-demo script"), std::string::npos);
+        EXPECT_NE(world.host.boxes[0].text.find(word), std::string::npos) << world.host.boxes[0].text;
+        EXPECT_EQ(dlg().m_nDemoTimer, 0u);
+        EXPECT_EQ(dlg().m_bScript, 0);
+        EXPECT_EQ(GetCapture(), nullptr);
+        EXPECT_NE(dlg().m_pPlayer, nullptr) << "what plays plays on";
+        world.host.boxes.clear();
+        world.Close();
+    }
 }
 
-TEST_F(DemoTest, NoStepsMeansNoDemoButTheCaptureStaysAndTheUserIsToldWhy) {
-    testing::internal::CaptureStderr();
+TEST_F(DemoTest, AScriptThatCannotBeUsedIsToldInABoxAndLeavesAWindowThatWorks) {
     Open("[Counter]\nDemoLoop=TRUE\n");
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("test_demo.ini has no steps"), std::string::npos);
+    ASSERT_EQ(world.host.boxes.size(), 1u);
+    EXPECT_NE(world.host.boxes[0].text.find("test_demo.ini has no steps"), std::string::npos);
     EXPECT_EQ(dlg().m_bScript, 0);
     EXPECT_EQ(dlg().m_pPlayer, nullptr);
-    EXPECT_EQ(GetCapture(), dlg().m_hWnd);
+    EXPECT_EQ(GetCapture(), nullptr);
+    world.Click(kCmdSourceFirst + 2);
+    EXPECT_EQ(dlg().m_nSource, 2) << "the panel answers the mouse";
 
     world.Close();
-    testing::internal::CaptureStderr();
     world.Open("no_such_script.ini");
-    const std::string told = testing::internal::GetCapturedStderr();
-    EXPECT_NE(told.find("the auto-demo script " + app_test::NativeProgramDir() + "/no_such_script.ini was not found"),
+    ASSERT_EQ(world.host.boxes.size(), 2u);
+    EXPECT_NE(world.host.boxes[1].text.find("no_such_script.ini was found neither beside the program (" +
+                                             app_test::NativeProgramDir() + ") nor in the current folder"),
               std::string::npos)
-        << told;
-    EXPECT_EQ(GetCapture(), dlg().m_hWnd);
+        << world.host.boxes[1].text;
+    world.Close();
+    world.Open(std::string(300, 'n').c_str());
+    ASSERT_EQ(world.host.boxes.size(), 3u);
+    EXPECT_NE(world.host.boxes[2].text.find("is too long for a path"), std::string::npos);
 }
 
 TEST_F(DemoTest, LoopGoesBackToTheFirstStep) {
@@ -142,16 +160,27 @@ double RunModal(DialogWorld& world, const std::string& script) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-TEST(DemoTiming, ThreeShortStepsEndTheProgram) {
+TEST(DemoTiming, ThreeShortStepsEndTheProgramAndLeaveTheUsersChoices) {
     DialogWorld world;
+    world.WriteSettings("3DSOUNDDEMO_PATH=3\n");
     const double seconds = RunModal(world, Counter(3) + "[AutoDemo1]\nTimer=300\nSoundSource=Drums\n"
                                                         "[AutoDemo2]\nTimer=300\nMovingPath =Horizontal\n"
                                                         "[AutoDemo3]\nTimer=300\nSoundSource=Loopy\n");
     EXPECT_GT(seconds, 0.85);
     EXPECT_LT(seconds, 2.5);
     EXPECT_EQ(world.dlg->m_hWnd, nullptr);
-    EXPECT_EQ(world.IniValue("3DSOUNDDEMO_PATH"), "1");
-    EXPECT_EQ(world.IniValue("3DSOUNDDEMO_SOURCE"), "0");
+    EXPECT_EQ(world.IniValue("3DSOUNDDEMO_PATH"), "3");
+    EXPECT_EQ(world.IniValue("3DSOUNDDEMO_SOURCE"), "<missing>");
+    EXPECT_EQ(world.IniValue("CUSTOMERCOUNT"), "0") << "the list is saved as ever";
+
+    // Shown nowhere, a demo that cannot run ends the program, saying why.
+    user_host::SetMonitorCount(0);
+    world.WriteScript(kScript, Counter(1) + "[AutoDemo1]\nTimer=soon\n");
+    world.dlg = std::make_unique<CDemoDlg>();
+    world.dlg->SetDemoScript(kScript, 1);
+    EXPECT_EQ(world.dlg->DoModal(), kExitNothingToRun);
+    user_host::SetMonitorCount(1);
+    EXPECT_EQ(world.host.boxes.size(), 1u);
 }
 
 TEST(DemoTiming, ThreeFiveSecondStepsTakeFifteenSeconds) {
@@ -161,7 +190,6 @@ TEST(DemoTiming, ThreeFiveSecondStepsTakeFifteenSeconds) {
                                                         "[AutoDemo3]\nTimer=5000\nMovingPath =Insect\n");
     EXPECT_GT(seconds, 14.8);
     EXPECT_LT(seconds, 17.0);
-    EXPECT_EQ(world.IniValue("3DSOUNDDEMO_PATH"), "4");
 }
 
 }  // namespace

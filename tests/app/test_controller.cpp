@@ -1,12 +1,17 @@
 // The controller's commands on a live dialog with the null audio back end: sources,
 // paths, rooms, play and stop, the preview, load errors, the dragged sprite.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
+#include <cstring>
+#include <mutex>
 #include <string>
 
 #include "audio/sound_module.h"
 #include "motion/spatial_player.h"
+#include "panels/user_notice.h"
+#include "platform/gdi/surface.h"
 #include "tests/support/dsound_hooks.h"
 #include "platform/user/host.h"
 #include "platform/kernel/module.h"
@@ -232,6 +237,11 @@ TEST_F(ControllerTest, LoadErrorShowsOneBoxPerPressAndLeavesTheSpriteWhereItWas)
     EXPECT_EQ(world.host.boxes[2].text, "File:" + cut + "    " + reason);
     app_test::Pump(10);
     EXPECT_EQ(dlg().m_skin.GetState(kCmdPlay), 1);
+    ::chmod(cut.c_str(), 0200);
+    Command(kCmdPlay);
+    ASSERT_EQ(world.host.boxes.size(), 4u);
+    LoadStringA(AfxGetResourceHandle(), IDS_FILEDENIED, reason, sizeof reason);
+    EXPECT_EQ(world.host.boxes[3].text, "File:" + cut + "    " + reason) << "not called damaged";
     app_test::RemoveFile(cut);
 }
 
@@ -257,6 +267,87 @@ TEST_F(ControllerTest, PanelClicksReachTheController) {
     world.Click(kCmdStop);
     EXPECT_EQ(dlg().m_pPlayer, nullptr);
     EXPECT_EQ(dlg().m_skin.GetState(kCmdPlay), 1);
+}
+
+// The keyboard alone: the buttons' keys, Space for play and stop, the arrows as drag
+// steps in Manual, a media key as an application command, the focus ring on the room
+// while the window has the keys; and all of it ignored while an auto-demo runs.
+TEST_F(ControllerTest, TheKeyboardAloneDrivesThePlayer) {
+    const HWND top = dlg().m_hWnd;
+    const auto key = [&](UINT vk, char typed = 0) {
+        user_host::InjectKey(top, vk, static_cast<BYTE>(typed));
+        app_test::Pump(10);
+    };
+    const auto ringShown = [&] {
+        auto surface = user_host::TopLevelSurface(top);
+        std::lock_guard<std::mutex> hold(surface->mutex);
+        const RECT room = world.Region(28);
+        const std::uint32_t pixel = surface->pixels[static_cast<std::size_t>(room.top + 1) * surface->width + 400];
+        const COLORREF ring = GetSysColor(COLOR_HOTLIGHT);
+        return pixel == (static_cast<std::uint32_t>(GetRValue(ring)) << 16 | GetGValue(ring) << 8 | GetBValue(ring));
+    };
+    user_host::InjectActivate(top, true);
+    app_test::Pump(20);
+    EXPECT_EQ(GetFocus(), Pad());
+    EXPECT_TRUE(ringShown());
+    key('3', '3');
+    EXPECT_EQ(dlg().m_nSource, 2);
+    key('V', 'V');
+    EXPECT_EQ(dlg().m_nPathMode, 2);
+    key('G', 'g');
+    EXPECT_EQ(dlg().m_nEnvironment, kCmdEnvHangar);
+    key(VK_SPACE, ' ');
+    EXPECT_NE(dlg().m_pPlayer, nullptr);
+    key(VK_SPACE, ' ');
+    EXPECT_EQ(dlg().m_pPlayer, nullptr);
+    key(VK_MEDIA_PLAY_PAUSE);
+    ASSERT_NE(dlg().m_pPlayer, nullptr);
+    key('M', 'm');
+    const float before = PlayerPosition().x;
+    for (int i = 0; i < 3; ++i) key(VK_RIGHT);
+    EXPECT_GT(PlayerPosition().x, before + 0.1f) << "each arrow is a drag step the source follows";
+
+    std::strcpy(dlg().m_szScriptPath, "show.ini");
+    dlg().m_bScript = TRUE;
+    key('1', '1');
+    key(VK_SPACE, ' ');
+    EXPECT_EQ(dlg().m_nSource, 2);
+    EXPECT_NE(dlg().m_pPlayer, nullptr);
+    dlg().m_bScript = FALSE;
+
+    user_host::InjectActivate(top, false);
+    app_test::Pump(20);
+    EXPECT_FALSE(ringShown()) << "the keys went elsewhere";
+}
+
+// Dropped files join the custom list once each, the first of a drop becomes the source
+// and plays, and what cannot be played is named in one box and left out.
+TEST_F(ControllerTest, DroppedFilesJoinTheListOnceAndTheFirstPlays) {
+    const std::string dir = app_test::NativeProgramDir();
+    app_test::WriteWave(dir + "/dropped_a.wav", 0.2, 440);
+    app_test::WriteWave(dir + "/dropped_b.wav", 0.2, 660);
+    app_test::WriteFile(dir + "/notes.txt", "not a sound");
+    const auto drop = [&](const std::vector<std::string>& names) {
+        std::vector<std::string> paths;
+        for (const std::string& name : names) paths.push_back(dir + "/" + name);
+        EXPECT_TRUE(user_host::InjectDropFiles(dlg().m_hWnd, 400, 200, paths));
+        app_test::Pump(20);
+    };
+    const auto listed = [&] {
+        std::vector<std::string> names;
+        for (int i = 0; i < dlg().m_pPanel->CustomFileCount(); ++i) names.push_back(ShownPath(dlg().m_pPanel->PickCustomFile(i)));
+        return names;
+    };
+    drop({"dropped_a.wav", "notes.txt", "dropped_a.wav"});
+    ASSERT_NE(dlg().m_pPlayer, nullptr);
+    EXPECT_EQ(ShownPath(dlg().m_szSource), dir + "/dropped_a.wav");
+    EXPECT_EQ(dlg().m_nSource, kCustomSlot);
+    ASSERT_EQ(world.host.boxes.size(), 1u);
+    EXPECT_NE(world.host.boxes[0].text.find(dir + "/notes.txt"), std::string::npos);
+    drop({"dropped_b.wav", "dropped_a.wav"});
+    EXPECT_EQ(ShownPath(dlg().m_szSource), dir + "/dropped_b.wav");
+    EXPECT_NE(dlg().m_pPlayer, nullptr);
+    EXPECT_EQ(listed(), (std::vector<std::string>{dir + "/dropped_a.wav", dir + "/dropped_b.wav"}));
 }
 
 TEST_F(ControllerTest, OtherCommandsChangeNothing) {

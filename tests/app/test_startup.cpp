@@ -2,7 +2,9 @@
 // window's size, the system menu, the keys that do nothing, and the order of the
 // shutdown writes.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <string>
 
 #include "platform/kernel/module.h"
@@ -144,17 +146,32 @@ TEST(ProgramDir, IsTheExecutablesFolder) {
     EXPECT_EQ(std::string(path).substr(0, dir.size()), dir);
 }
 
-TEST(ScriptPath, IsJoinedToTheProgramDirectoryOrRefused) {
+TEST(ScriptPath, AbsoluteAsItIsRelativeBesideTheProgramThenInTheCurrentFolder) {
+    const std::filesystem::path before = std::filesystem::current_path();
+    const std::filesystem::path here = std::filesystem::temp_directory_path() / ("zor_cwd_" + std::to_string(getpid()));
+    std::filesystem::create_directories(here);
+    std::filesystem::current_path(here);
+    app_test::WriteFile((here / "mine.ini").string(), "[Counter]\n");
     CDemoDlg dlg;
+    dlg.SetDemoScript("/elsewhere/show.ini", 1);
+    EXPECT_STREQ(dlg.m_szScriptPath, "/elsewhere/show.ini");
+    dlg.SetDemoScript("mine.ini", 1);
+    EXPECT_EQ(NativePath(dlg.m_szScriptPath), (here / "mine.ini").string());
+    app_test::WriteFile(app_test::NativeProgramDir() + "/mine.ini", "[Counter]\n");
+    dlg.SetDemoScript("mine.ini", 1);
+    EXPECT_EQ(std::string(dlg.m_szScriptPath), app_test::ProgramDir() + "\\mine.ini") << "beside the program first";
+    app_test::RemoveFile(app_test::NativeProgramDir() + "/mine.ini");
     dlg.SetDemoScript("\"quoted name\".ini", 1);
-    EXPECT_EQ(std::string(dlg.m_szScriptPath), app_test::ProgramDir() + "\\\"quoted name\".ini");
+    EXPECT_EQ(std::string(dlg.m_szScriptPath), app_test::ProgramDir() + "\\\"quoted name\".ini") << "found nowhere";
     EXPECT_EQ(dlg.m_bScript, 1);
     dlg.SetDemoScript("", 1);
     EXPECT_EQ(dlg.m_bScript, 0);
     EXPECT_STREQ(dlg.m_szScriptPath, "");
     dlg.SetDemoScript(std::string(300, 's').c_str(), 1);
-    EXPECT_EQ(dlg.m_bScript, 0) << "a script path that does not fit is no script";
+    EXPECT_EQ(dlg.m_bScript, 1) << "named, so the user hears why it cannot run";
     EXPECT_STREQ(dlg.m_szScriptPath, "");
+    std::filesystem::current_path(before);
+    std::filesystem::remove_all(here);
 }
 
 }  // namespace

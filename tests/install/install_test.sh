@@ -26,7 +26,7 @@ for size in 16 32 256; do
     [ "$(png_width "$icon")" = "$size" ] || fail "the ${size} px icon is $(png_width "$icon") px wide"
 done
 desktop-file-validate "$entry" || fail "the desktop entry does not validate"
-grep -qxF "Exec=\"$program/zor3dplayer\"" "$entry" || fail "the entry does not start $program/zor3dplayer: $(grep '^Exec=' "$entry")"
+grep -qxF "Exec=\"$program/zor3dplayer\" %F" "$entry" || fail "the entry does not start $program/zor3dplayer: $(grep '^Exec=' "$entry")"
 
 # The script and the settings both belong to the program's folder, not the current one.
 printf '[Counter]\nDemoCounter=1\nDemoLoop=FALSE\n[AutoDemo1]\nTimer=300\nSoundSource=Drums\nMovingPath =Vertical\nEnableEffects=FALSE\n' \
@@ -35,8 +35,8 @@ mkdir "$work/elsewhere"
 (cd "$work/elsewhere" && PATH="$prefix/bin:$PATH" timeout 60 zor3dplayer short.ini) || fail "the installed player exited with $?"
 settings="$program/Zor3DPlayer.ini"
 [ -f "$settings" ] || fail "no settings were written into $program"
-grep -qx '3DSOUNDDEMO_SOURCE=1' "$settings" && grep -qx '3DSOUNDDEMO_PATH=2' "$settings" ||
-    fail "the settings do not keep the script's choices: $(cat "$settings")"
+grep -qx 'CUSTOMERCOUNT=0' "$settings" && ! grep -q '^3DSOUNDDEMO_PATH=' "$settings" ||
+    fail "the settings are not the list alone (a demo's choices are not the user's): $(cat "$settings")"
 [ -z "$(ls -A "$work/elsewhere")" ] || fail "the player wrote into the current folder: $(ls -A "$work/elsewhere")"
 rm "$program/short.ini"
 
@@ -44,14 +44,15 @@ rm "$program/short.ini"
 # the user's own copy, which starts from what the folder holds, and the folder stays as it was.
 printf '[Counter]\nDemoCounter=1\nDemoLoop=FALSE\n[AutoDemo1]\nTimer=300\nSoundSource=Helicopter\nEnableEffects=FALSE\n' \
     > "$program/ro.ini"
+printf '[ZOR3DPLAYER]\n3DSOUNDDEMO_PATH=4\n' > "$settings"
 kept=$(cksum < "$settings")
 chmod a-w "$program"
 (cd "$work/elsewhere" && XDG_CONFIG_HOME="$work/config" PATH="$prefix/bin:$PATH" timeout 60 zor3dplayer ro.ini) ||
     { chmod u+w "$program"; fail "the player in a read-only folder exited with $?"; }
 chmod u+w "$program"
 copy="$work/config/zor3dplayer/Zor3DPlayer.ini"
-grep -qx '3DSOUNDDEMO_SOURCE=2' "$copy" && grep -qx '3DSOUNDDEMO_PATH=2' "$copy" ||
-    fail "the user's copy does not keep the choices: $(cat "$copy" 2>&1)"
+grep -qx '3DSOUNDDEMO_PATH=4' "$copy" && grep -qx 'CUSTOMERCOUNT=0' "$copy" ||
+    fail "the user's copy does not keep the folder's choices and the list: $(cat "$copy" 2>&1)"
 [ "$(cksum < "$settings")" = "$kept" ] || fail "the settings in the read-only folder were changed"
 rm "$program/ro.ini"
 
@@ -66,7 +67,7 @@ left=$(cd "$prefix" && find . -mindepth 1 \( -type f -o -type l -o -type d -empt
 # A package build: the entry names the final place, not the staging folder, and the command
 # reaches the executable there.
 DESTDIR="$work/stage" "$cmake" --install "$build" --prefix /usr >/dev/null
-grep -qxF 'Exec=/usr/share/zor3dplayer/zor3dplayer' "$work/stage/usr/share/applications/zor3dplayer.desktop" ||
+grep -qxF 'Exec=/usr/share/zor3dplayer/zor3dplayer %F' "$work/stage/usr/share/applications/zor3dplayer.desktop" ||
     fail "the staged entry names the staging folder"
 [ -x "$(readlink -f "$work/stage/usr/bin/zor3dplayer")" ] || fail "the staged command leads nowhere"
 DESTDIR="$work/stage" "$cmake" -DCMAKE_INSTALL_PREFIX=/usr -P "$build/desktop/uninstall.cmake" >/dev/null

@@ -1,8 +1,10 @@
 // The player on the loopback sound device: what its operations leave in the sound layer,
 // the room records that reach the reverb engine, and the path file read at construction.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "audio/sound_module.h"
@@ -149,6 +151,19 @@ TEST_F(PlayerDeviceTest, NoPathFileMeansNoPoints) {
     Build();
     ASSERT_NE(g_pDS, nullptr);
     EXPECT_EQ(m_player->m_pointCount, 0);
+    // A pipe, which would wait for a writer for ever, or a device that never ends, named
+    // Path, is not a path file: the player is built at once without points.
+    for (const char* device : {"fifo", "/dev/zero"}) {
+        m_player->Close();
+        delete m_player;
+        std::filesystem::remove(m_cwd.Path("Path"));
+        if (std::string(device) == "fifo")
+            ASSERT_EQ(::mkfifo(m_cwd.Path("Path").c_str(), 0600), 0);
+        else
+            std::filesystem::create_symlink(device, m_cwd.Path("Path"));
+        Build();
+        EXPECT_EQ(m_player->m_pointCount, 0) << device;
+    }
 }
 
 }  // namespace

@@ -192,8 +192,18 @@ TEST_F(PanelTest, AddingThroughTheFileDialog) {
     ASSERT_EQ(world.Commands().size(), 1u);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(world.Commands()[0].lParam)), LayerPath(clip));
 
+    // Every format the player reads is offered first, then WAV alone, then anything.
+    const auto& filters = world.host.fileDialogs[0].filters;
+    ASSERT_EQ(filters.size(), 3u);
+    EXPECT_EQ(filters[0].first, "Audio files");
+    for (const char* pattern : {"*.wav", "*.flac", "*.ogg", "*.opus", "*.mp3"})
+        EXPECT_NE(filters[0].second.find(pattern), std::string::npos) << pattern;
+    EXPECT_EQ(filters[1].first, "WAV files");
+    EXPECT_EQ(filters[2], std::make_pair(std::string("All files"), std::string("*")));
+    EXPECT_EQ(world.host.fileDialogs[0].selectedFilter, 0);
+
     Click(9);  // cancelled: nothing changes, nothing is posted
-    EXPECT_EQ(world.host.fileDialogs, 2);
+    EXPECT_EQ(world.host.fileDialogs.size(), 2u);
     EXPECT_EQ(List()->GetCount(), 1);
     EXPECT_EQ(world.Commands().size(), 1u);
 }

@@ -88,8 +88,7 @@ void NativeCombo::Apply(const user_host::ComboState& state) {
         clear();
         for (const user_host::ComboItem& item : state.items) addItem(QString::fromLocal8Bit(item.text.c_str()));
     }
-    const int selection = state.selection >= 0 && state.selection < count() ? state.selection : -1;
-    if (currentIndex() != selection) setCurrentIndex(selection);
+    Select(state.selection);
 
     if (!state.fontFace.empty() || state.fontPointSize > 0) {
         QFont f = font();
@@ -101,16 +100,55 @@ void NativeCombo::Apply(const user_host::ComboState& state) {
     if (placeholderText() != cue) setPlaceholderText(cue);
     const QRect closed = ClosedComboRect(state);
     if (geometry() != closed) setGeometry(closed);
-    view()->setMinimumWidth(std::max({state.droppedWidth, closed.width(), WidestItem()}));
+    droppedWidth_ = std::max(state.droppedWidth, closed.width());
+    view()->setMinimumWidth(droppedWidth_);
     setVisible(state.visible);
+}
+
+bool NativeCombo::ApplyEdit(const user_host::ComboEdit& edit) {
+    if (disposed_) return true;
+    using Kind = user_host::ComboEdit::Kind;
+    const QSignalBlocker blocker(this);
+    switch (edit.kind) {
+        case Kind::Insert:
+            if (edit.index < 0 || edit.index > count()) return false;
+            insertItem(edit.index, QString::fromLocal8Bit(edit.text.c_str()));
+            break;
+        case Kind::Delete:
+            if (edit.index < 0 || edit.index >= count()) return false;
+            removeItem(edit.index);
+            break;
+        case Kind::Reset: clear(); break;
+        case Kind::Select: break;
+    }
+    Select(edit.selection);
+    return true;
+}
+
+void NativeCombo::Select(int selection) {
+    if (selection < 0 || selection >= count()) selection = -1;
+    if (currentIndex() != selection) setCurrentIndex(selection);
+}
+
+void NativeCombo::showPopup() {
+    // Measured when it opens, not at every change of a list that may be long.
+    view()->setMinimumWidth(std::max(droppedWidth_, WidestItem()));
+    QComboBox::showPopup();
 }
 
 int NativeCombo::WidestItem() const {
     // Every name whole: the popup is as wide as the longest one, with the view's frame
-    // and, when the list scrolls, its scroll bar beside it.
-    int widest = 0;
-    for (int i = 0; i < count(); ++i) widest = std::max(widest, view()->sizeHintForIndex(model()->index(i, 0)).width());
-    if (widest == 0) return 0;
+    // and, when the list scrolls, its scroll bar beside it. The text picks the item; the
+    // view measures that one with its padding.
+    const QFontMetrics metrics(view()->font());
+    int longest = -1;
+    int longestText = 0;
+    for (int i = 0; i < count(); ++i) {
+        const int text = metrics.horizontalAdvance(itemText(i));
+        if (text > longestText) longestText = text, longest = i;
+    }
+    if (longest < 0) return 0;
+    const int widest = view()->sizeHintForIndex(model()->index(longest, 0)).width();
     const int scrollBar = count() > maxVisibleItems() ? style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view()) : 0;
     return widest + 2 * view()->frameWidth() + scrollBar + kPopupMargin;
 }

@@ -8,6 +8,7 @@
 #include <QToolTip>
 #include <QWindow>
 
+#include "platform/host/qt/desktop_session.h"
 #include "platform/host/qt/event_waiter.h"
 #include "platform/host/qt/headless_box.h"
 #include "platform/host/qt/native_combo.h"
@@ -28,7 +29,12 @@ class QtHost final : public user_host::Host {
 public:
     QtHost(int& argc, char** argv) {
         if (!QApplication::instance()) {
-            if (!HasDisplay()) qputenv("QT_QPA_PLATFORM", "offscreen");
+            // Chosen off screen on purpose (QT_QPA_PLATFORM), windows still count as
+            // shown, for whoever looks at them there; with no display they are shown nowhere.
+            if (!HasDisplay()) {
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+                user_host::SetMonitorCount(0);
+            }
             app_ = std::make_unique<QApplication>(argc, argv);
             // The layer decides when the process ends, not the last window closing.
             QApplication::setQuitOnLastWindowClosed(false);
@@ -42,9 +48,20 @@ public:
             auto it = windows_.find(top);
             return it == windows_.end() ? nullptr : it->second.data();
         });
+        session_ = std::make_unique<DesktopSession>(
+            [this](HWND top) -> QWidget* {
+                auto it = windows_.find(top);
+                return it == windows_.end() ? nullptr : it->second.data();
+            },
+            [this] { waiter_->Interrupt(); });
+    }
+
+    bool JoinSession(const std::vector<std::string>& files, bool mayHandOver) {
+        return session_->Join(files, mayHandOver);
     }
 
     ~QtHost() override {
+        session_.reset();
         for (auto& [top, widget] : windows_) delete widget.data();
         windows_.clear();
         presenter_.reset();
@@ -67,9 +84,13 @@ public:
                 if (QWindow* window = widget->windowHandle()) window->setTransientParent(owner->windowHandle());
             }
         }
+        // The window itself has the keys when it becomes active, not its first native
+        // control (the list), which the toolkit would pick.
+        if (!widget->isVisible()) widget->setFocus(Qt::ActiveWindowFocusReason);
         widget->show();
         widget->raise();
         widget->activateWindow();
+        session_->WindowChanged(top);
     }
 
     void TopLevelHidden(HWND top) override {
@@ -87,7 +108,10 @@ public:
             return;
         }
         WidgetFor(top)->SyncFromLayer();
+        session_->WindowChanged(top);
     }
+
+    void MediaPlaybackChanged(HWND top) override { session_->PlaybackChanged(top); }
 
     void SurfaceChanged(HWND top, const RECT& rect) override {
         presenter_->Changed(top, rect);
@@ -106,6 +130,12 @@ public:
             slot = new NativeCombo(control, WidgetFor(top), [this] { waiter_->Interrupt(); });
         }
         slot->Apply(state);
+    }
+
+    void ComboEdited(HWND combo, const user_host::ComboEdit& edit) override {
+        auto it = combos_.find(combo);
+        // The box is made from the whole model the first time it is heard of.
+        if (it == combos_.end() || !it->second || !it->second->ApplyEdit(edit)) ControlChanged(combo);
     }
 
     void ControlDestroyed(HWND control) override {
@@ -184,6 +214,7 @@ private:
     std::map<HWND, QPointer<TopLevelWidget>> windows_;
     std::map<HWND, QPointer<NativeCombo>> combos_;
     std::unique_ptr<SurfacePresenter> presenter_;
+    std::unique_ptr<DesktopSession> session_;
 };
 
 }  // namespace
@@ -191,4 +222,9 @@ private:
 
 std::unique_ptr<user_host::Host> CreateQtHost(int& argc, char** argv) {
     return std::make_unique<qt_host::QtHost>(argc, argv);
+}
+
+bool JoinDesktopSession(user_host::Host& host, const std::vector<std::string>& files, bool mayHandOver) {
+    auto* qt = dynamic_cast<qt_host::QtHost*>(&host);
+    return !qt || qt->JoinSession(files, mayHandOver);
 }

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/user/host.h"
 
@@ -13,6 +15,12 @@
 // the program still runs headless. One host per process; the caller installs it with
 // user_host::SetHost and destroys it after the last window has gone.
 std::unique_ptr<user_host::Host> CreateQtHost(int& argc, char** argv);
+
+// Joins the desktop's session bus as its media player (see desktop_session.h) with the
+// files the command line names (native paths). False when another player took the files
+// (or, without files, was asked to show itself): this process should end without a
+// window. An unattended demo (mayHandOver false) always runs on its own.
+bool JoinDesktopSession(user_host::Host& host, const std::vector<std::string>& files, bool mayHandOver);
 
 // From now on the first SIGINT, SIGTERM or SIGHUP closes the toolkit's boxes and file
 // dialogs, reaches every visible top-level window as WM_CLOSE, as if its close button

@@ -6,11 +6,18 @@
 
 #include <QActionGroup>
 #include <QApplication>
+#include <QChildEvent>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QFocusEvent>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QMoveEvent>
 #include <QPixmap>
@@ -40,6 +47,50 @@ QImage IconToImage(const user_host::IconImage& icon) {
     return image;
 }
 
+// The platform's virtual key of a key that does not type a character, or 0.
+UINT VirtualKeyOf(int key) {
+    switch (key) {
+    case Qt::Key_Left: return VK_LEFT;
+    case Qt::Key_Right: return VK_RIGHT;
+    case Qt::Key_Up: return VK_UP;
+    case Qt::Key_Down: return VK_DOWN;
+    case Qt::Key_PageUp: return VK_PRIOR;
+    case Qt::Key_PageDown: return VK_NEXT;
+    case Qt::Key_Home: return VK_HOME;
+    case Qt::Key_End: return VK_END;
+    case Qt::Key_Insert: return VK_INSERT;
+    case Qt::Key_Delete: return VK_DELETE;
+    case Qt::Key_Space: return VK_SPACE;
+    // A keyboard's play key is the play/pause toggle, as on the platform.
+    case Qt::Key_MediaPlay:
+    case Qt::Key_MediaTogglePlayPause: return VK_MEDIA_PLAY_PAUSE;
+    case Qt::Key_MediaStop: return VK_MEDIA_STOP;
+    case Qt::Key_MediaNext: return VK_MEDIA_NEXT_TRACK;
+    case Qt::Key_MediaPrevious: return VK_MEDIA_PREV_TRACK;
+    default: return 0;
+    }
+}
+
+// The keys the window's list keeps for itself: choosing in it. The others are the
+// window's, wherever its focus is.
+bool IsControlsOwnKey(const QKeyEvent& event) {
+    switch (event.key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_F4:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape: return true;
+    default: return false;
+    }
+}
+
 WPARAM KeysOf(Qt::MouseButtons buttons) {
     WPARAM keys = 0;
     if (buttons & Qt::LeftButton) keys |= MK_LBUTTON;
@@ -54,6 +105,7 @@ TopLevelWidget::TopLevelWidget(HWND top, std::function<void()> onInput)
     setProperty(kHandleProperty, QVariant::fromValue(reinterpret_cast<quintptr>(top)));
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
+    setAcceptDrops(true);  // each drag is judged by whether a window of it takes files
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     SyncFromLayer();
@@ -163,19 +215,93 @@ void TopLevelWidget::mouseMoveEvent(QMouseEvent* event) {
 
 void TopLevelWidget::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
-    if (key == Qt::Key_Space && (event->modifiers() & Qt::AltModifier)) {
-        ShowSystemMenu(mapToGlobal(QPoint(0, 0)));
-    } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        user_host::InjectKey(top_, VK_RETURN);
-        if (onInput_) onInput_();
-    } else if (key == Qt::Key_Escape) {
-        user_host::InjectKey(top_, VK_ESCAPE);
-        if (onInput_) onInput_();
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    // Alt+Space is the window manager's on most desktops; the Menu key and Shift+F10
+    // open the system menu wherever that is so.
+    if ((key == Qt::Key_Space && (modifiers & Qt::AltModifier)) || key == Qt::Key_Menu ||
+        (key == Qt::Key_F10 && (modifiers & Qt::ShiftModifier))) {
+        ShowSystemMenu(mapToGlobal(QPoint(width() / 3, height() / 3)));
+        event->accept();
+        return;
+    }
+    const QString text = event->text();
+    BYTE character = text.size() == 1 && text.at(0).unicode() < 0x100 ? static_cast<BYTE>(text.at(0).unicode()) : 0;
+    // Ctrl with a letter types its control character, whatever the platform says it types.
+    if ((modifiers & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z)
+        character = static_cast<BYTE>(key - Qt::Key_A + 1);
+    UINT virtualKey = VirtualKeyOf(key);
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) virtualKey = VK_RETURN;
+    else if (key == Qt::Key_Escape) virtualKey = VK_ESCAPE;
+    // Letters and digits are their own virtual keys; other characters are known by what
+    // they type.
+    else if (!virtualKey && character && key < 0x100) virtualKey = static_cast<UINT>(key);
+    if (key == Qt::Key_MediaPause) {
+        user_host::InjectAppCommand(top_, APPCOMMAND_MEDIA_PAUSE, FAPPCOMMAND_KEY);
+    } else if (virtualKey) {
+        user_host::InjectKey(top_, virtualKey, virtualKey == VK_RETURN || virtualKey == VK_ESCAPE ? 0 : character);
     } else {
         QWidget::keyPressEvent(event);
         return;
     }
+    if (onInput_) onInput_();
     event->accept();
+}
+
+void TopLevelWidget::focusInEvent(QFocusEvent* event) {
+    user_host::InjectActivate(top_, true);
+    if (onInput_) onInput_();
+    SurfaceWidget::focusInEvent(event);
+}
+
+void TopLevelWidget::focusOutEvent(QFocusEvent* event) {
+    // Also when a native control of the window (the list) takes the keys.
+    user_host::InjectActivate(top_, false);
+    if (onInput_) onInput_();
+    SurfaceWidget::focusOutEvent(event);
+}
+
+void TopLevelWidget::childEvent(QChildEvent* event) {
+    if (event->added() && event->child()->isWidgetType()) event->child()->installEventFilter(this);
+    SurfaceWidget::childEvent(event);
+}
+
+bool TopLevelWidget::eventFilter(QObject* watched, QEvent* event) {
+    // Only the list: a button of a box keeps Space for itself.
+    if (qobject_cast<QComboBox*>(watched) && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (!IsControlsOwnKey(*key)) {
+            keyPressEvent(key);
+            return key->isAccepted();
+        }
+    }
+    return SurfaceWidget::eventFilter(watched, event);
+}
+
+std::vector<std::string> TopLevelWidget::DroppableFiles(const QMimeData* data) const {
+    std::vector<std::string> files;
+    if (!data || !data->hasUrls() || !user_host::AcceptsFiles(top_)) return files;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
+            files.push_back(url.toLocalFile().toLocal8Bit().toStdString());
+    return files;
+}
+
+void TopLevelWidget::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppableFiles(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void TopLevelWidget::dragMoveEvent(QDragMoveEvent* event) {
+    if (!DroppableFiles(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void TopLevelWidget::dropEvent(QDropEvent* event) {
+    const std::vector<std::string> files = DroppableFiles(event->mimeData());
+    const QPointF at = event->position();
+    if (files.empty() || !user_host::InjectDropFiles(top_, static_cast<int>(std::floor(at.x())),
+                                                     static_cast<int>(std::floor(at.y())), files))
+        return;
+    event->acceptProposedAction();
+    if (onInput_) onInput_();
 }
 
 void TopLevelWidget::closeEvent(QCloseEvent* event) {

@@ -3,12 +3,15 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "platform/host/qt/surface_widget.h"
 
 #include "platform/user/host.h"
 
 class QLabel;
+class QMimeData;
 class QPushButton;
 
 namespace qt_host {
@@ -30,12 +33,21 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void childEvent(QChildEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
     void InjectMouseEvent(UINT message, QMouseEvent* event);
+    // The local files a drag carries, when the window takes files; else none.
+    std::vector<std::string> DroppableFiles(const QMimeData* data) const;
     void SyncIcon();
     void SyncTemplateContent();
 

@@ -22,9 +22,9 @@ void RecordingHost::BeginMessageBox(const user_host::MessageBoxRequest& request,
     });
 }
 
-void RecordingHost::BeginOpenFile(const user_host::OpenFileRequest&,
+void RecordingHost::BeginOpenFile(const user_host::OpenFileRequest& request,
                                   std::function<void(bool, const std::string&)> done) {
-    ++fileDialogs;
+    fileDialogs.push_back(request);
     if (fileAnswers.empty()) {
         m_pending.push_back([done] { done(false, std::string()); });
         return;

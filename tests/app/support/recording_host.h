@@ -15,7 +15,7 @@ public:
     std::vector<user_host::MessageBoxRequest> boxes;
     std::vector<std::string> toolTips;  // texts shown, in order
     std::vector<std::string> fileAnswers;  // native paths, used front first; empty: cancel
-    int fileDialogs = 0;
+    std::vector<user_host::OpenFileRequest> fileDialogs;
     // Runs inside the modal loop of a message box, before it is answered.
     std::function<void()> whileBoxOpen;
     // Runs whenever a modal loop has nothing to do: drives a DoModal from the test.

@@ -2,16 +2,20 @@
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <random>
+#include <set>
 #include <string>
 #include <thread>
 
 #include "platform/kernel/atomic_file.h"
 #include "platform/kernel/last_error.h"
+#include "platform/kernel/module.h"
 #include "tests/platform/kernel/temp_dir.h"
 
 namespace {
@@ -24,9 +28,21 @@ std::string GetString(const char* section, const char* key, const std::string& f
     return buf.substr(0, n);
 }
 
+// The folder as the disk holds it once this process's held writes are flushed.
+struct ProfileDir : TempDir {
+    std::string Read(const std::string& name) const {
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, nullptr);
+        return TempDir::Read(name);
+    }
+    std::size_t EntryCount() const {
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, nullptr);
+        return TempDir::EntryCount();
+    }
+};
+
 class ProfileTest : public ::testing::Test {
 protected:
-    TempDir dir;
+    ProfileDir dir;
 };
 
 TEST_F(ProfileTest, RoundTripCreatesFileAndReadsBack) {
@@ -208,7 +224,8 @@ pid_t InterruptedWriter(const std::string& file, int* release) {
     if (pid == 0) {
         ::close(fds[1]);
         kernel::SetReplaceFaultForTesting(kernel::ReplaceFault::BeforeRename);
-        const bool written = WritePrivateProfileStringA("s", "k", "lost", file.c_str());
+        const bool written = WritePrivateProfileStringA("s", "k", "lost", file.c_str()) &&
+                             WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());
         char byte;
         while (::read(fds[0], &byte, 1) > 0) {
         }
@@ -258,11 +275,49 @@ TEST_F(ProfileTest, InterruptedWritesLeaveTheOldFileIntactAndALaterWriteClearsTh
     EXPECT_EQ(dir.Read("atomic.ini"), "[s]\nk=newest\n; note\n");
 }
 
+// A save of many keys, killed at any moment, leaves the file as the save before left it
+// or as this one makes it, never with keys of both.
+TEST_F(ProfileTest, AKillDuringASaveLeavesTheOldFileOrTheNewOneNeverAMixture) {
+    const std::string file = dir.Write("kill.ini", "[s]\n");
+    constexpr int kKeys = 30;
+    std::mt19937 random(25);
+    int mixed = 0;
+    std::set<std::string> seen;
+    for (int kill = 0; kill < 300; ++kill) {
+        int saved[2];
+        ASSERT_EQ(::pipe(saved), 0);
+        const pid_t saver = ::fork();
+        if (saver == 0) {
+            for (int save = 0;; ++save) {
+                const std::string value = std::to_string(kill) + "." + std::to_string(save);
+                for (int k = 0; k < kKeys; ++k)
+                    WritePrivateProfileStringA("s", ("k" + std::to_string(k)).c_str(), value.c_str(), file.c_str());
+                WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());
+                if (save == 0) (void)!::write(saved[1], "s", 1);
+            }
+        }
+        char byte;
+        ASSERT_EQ(::read(saved[0], &byte, 1), 1);
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
+        ::kill(saver, SIGKILL);
+        ::waitpid(saver, nullptr, 0);
+        ::close(saved[0]);
+        ::close(saved[1]);
+        std::set<std::string> values;
+        for (int k = 0; k < kKeys; ++k) values.insert(GetString("s", ("k" + std::to_string(k)).c_str(), file));
+        mixed += values.size() != 1;
+        seen.insert(*values.begin());
+    }
+    EXPECT_EQ(mixed, 0) << "of 300 kills";
+    EXPECT_GT(seen.size(), 250u) << "the kills came during later saves too";
+}
+
 // Saving settings that did not change must not replace the file (each replacement waits
 // for the disk); a change still does.
 TEST_F(ProfileTest, AWriteThatChangesNothingLeavesTheFileAlone) {
     const std::string file = dir.Write("same.ini", "[s]\r\nk=v\r\n; note\r\n");
     const auto inode = [&] {
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());
         struct stat st{};
         EXPECT_EQ(::stat(file.c_str(), &st), 0);
         return st.st_ino;
@@ -292,6 +347,18 @@ TEST_F(ProfileTest, RewriteKeepsPermissionsAndSymlinks) {
     EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "3", link.c_str()));
     EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
     EXPECT_EQ(dir.Read("real.ini"), "[s]\nk=2\n");
+    // A link to a file not made yet leads to where it is made; a loop of links is named so.
+    const std::string dangling = dir.File("dangling.ini");
+    ASSERT_EQ(::symlink("made/later.ini", dangling.c_str()), 0);
+    std::filesystem::create_directory(dir.File("made"));
+    EXPECT_TRUE(WritePrivateProfileStringA("s", "k", "4", dangling.c_str()));
+    EXPECT_EQ(dir.Read("made/later.ini"), "[s]\nk=4\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(dangling));
+    const std::string loop = dir.File("loop.ini");
+    ASSERT_EQ(::symlink("loop.ini", loop.c_str()), 0);
+    EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "5", loop.c_str()));
+    EXPECT_EQ(GetLastError(), ERROR_CANT_RESOLVE_FILENAME);
+    EXPECT_EQ(ProfileFileLocation(dangling.c_str()), LayerPath(dir.File("made/later.ini")));
 }
 
 // A system-wide install: the folder is not the user's, so the user's own copy holds the
@@ -308,6 +375,7 @@ TEST_F(ProfileTest, AProtectedFolderKeepsAPerUserCopy) {
     EXPECT_EQ(GetString("s", "k", file), "2");
     EXPECT_EQ(dir.Read("config/kernel_profile_test/Player.ini"), "[s]\nk=2\nother=x\n");
     EXPECT_EQ(dir.Read("program/Player.ini"), "[s]\nk=1\nother=x\n");
+    EXPECT_EQ(ProfileFileLocation(file.c_str()), LayerPath(dir.File("config/kernel_profile_test/Player.ini")));
     ::unsetenv("XDG_CONFIG_HOME");
     ::chmod(folder.c_str(), 0755);
 }
@@ -318,7 +386,9 @@ TEST_F(ProfileTest, ProcessesWritingAtOnceKeepEachOthersKeys) {
     pid_t writers[2];
     for (int w = 0; w < 2; ++w)
         if ((writers[w] = ::fork()) == 0) {
-            for (int i = 0; i < 40; ++i) WritePrivateProfileStringA("s", key(w, i).c_str(), "v", file.c_str());
+            for (int i = 0; i < 40; ++i)
+                WritePrivateProfileStringA("s", key(w, i).c_str(), "v", file.c_str()) &&
+                    WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());
             ::_exit(0);
         }
     for (pid_t writer : writers) ::waitpid(writer, nullptr, 0);

@@ -11,23 +11,29 @@
 #include <QAbstractItemView>
 #include <QActionGroup>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
+#include <QUrl>
 #include <QWheelEvent>
 
 #include "platform/host/qt/native_combo.h"
 #include "platform/host/qt/qt_host.h"
 #include "platform/host/qt/top_level_widget.h"
+#include "platform/kernel/module.h"
 #include "platform/user/resources.h"
+#include "platform/user/shellapi.h"
 #include "tests/platform/host/qt/qt_test_app.h"
 #include "tests/platform/user/tool_tip_setup.h"
 
@@ -359,6 +365,11 @@ TEST_F(QtHostWindowTest, TheComboBoxMirrorsTheModelAndReportsOnlyTheUsersChoice)
     const Event command = Of(top, WM_COMMAND)[0];
     EXPECT_EQ(HIWORD(command.wParam), CBN_SELCHANGE);
     EXPECT_EQ(LOWORD(command.wParam), 103);
+    // A key the list does not choose with is the window's, though the list has the focus.
+    QTest::keyClick(box, Qt::Key_Space);
+    ASSERT_TRUE(RunUntil([&] { return !Of(top, WM_KEYDOWN).empty(); }));
+    EXPECT_EQ(Of(top, WM_KEYDOWN)[0].wParam, VK_SPACE);
+    EXPECT_FALSE(box->view()->isVisible()) << "the list stays closed";
 
     // The program's own changes show, and are not reported back as a choice.
     SendMessageA(combo, CB_DELETESTRING, 0, 0);
@@ -368,6 +379,22 @@ TEST_F(QtHostWindowTest, TheComboBoxMirrorsTheModelAndReportsOnlyTheUsersChoice)
     EXPECT_EQ(box->itemText(0), QStringLiteral("two.wav"));
     EXPECT_EQ(box->currentIndex(), 0);
     EXPECT_EQ(Of(top, WM_COMMAND).size(), 1u);
+
+    // A long list follows each change by that change alone, never rebuilt.
+    for (int i = 0; i < 10000; ++i)
+        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(("clip" + std::to_string(i) + ".wav").c_str()));
+    int resets = 0, inserted = 0, removed = 0;
+    QObject::connect(box->model(), &QAbstractItemModel::modelReset, [&] { ++resets; });
+    QObject::connect(box->model(), &QAbstractItemModel::rowsInserted, [&](auto&, int a, int b) { inserted += b - a + 1; });
+    QObject::connect(box->model(), &QAbstractItemModel::rowsRemoved, [&](auto&, int a, int b) { removed += b - a + 1; });
+    SendMessageA(combo, CB_INSERTSTRING, 5000, reinterpret_cast<LPARAM>("middle.wav"));
+    SendMessageA(combo, CB_DELETESTRING, 0, 0);
+    SendMessageA(combo, CB_SETCURSEL, 4999, 0);
+    EXPECT_EQ(resets + inserted + removed, 2);
+    ASSERT_EQ(box->count(), 10002);
+    EXPECT_EQ(box->itemText(4999), QStringLiteral("middle.wav"));
+    EXPECT_EQ(box->itemText(10001), QStringLiteral("clip9999.wav"));
+    EXPECT_EQ(box->currentIndex(), 4999);
 
     SendMessageA(combo, CB_RESETCONTENT, 0, 0);
     RunFor(10);
@@ -541,16 +568,70 @@ TEST_F(QtHostWindowTest, CtrlCInTheTerminalAsksTheWindowToCloseLikeItsCloseButto
     DestroyWindow(hidden);
 }
 
-TEST_F(QtHostWindowTest, EnterAndEscapeBecomeTheLayersKeys) {
-    QTest::keyClick(widget, Qt::Key_Return);
-    QTest::keyClick(widget, Qt::Key_Escape);
-    QTest::keyClick(widget, Qt::Key_A);  // not the layer's business
-    ASSERT_TRUE(RunUntil([&] { return Of(top, WM_KEYDOWN).size() >= 2; }));
+// Keys reach the layer as its keys, with the characters they type as WM_CHAR; a media
+// key becomes an application command; the Menu key and Shift+F10 open the system menu.
+TEST_F(QtHostWindowTest, KeysBecomeTheLayersKeysAndTheCharactersTheyType) {
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape, Qt::Key_A, Qt::Key_Left}) QTest::keyClick(widget, key);
+    QKeyEvent media(QEvent::KeyPress, Qt::Key_MediaTogglePlayPause, Qt::NoModifier);  // the test library types no media keys
+    QApplication::sendEvent(widget, &media);
+    QTest::keyClick(widget, Qt::Key_Q, Qt::ControlModifier);
+    ASSERT_TRUE(RunUntil([&] { return Of(top, WM_CHAR).size() >= 2; }));
     RunFor(10);
-    const auto keys = Of(top, WM_KEYDOWN);
-    ASSERT_EQ(keys.size(), 2u);
-    EXPECT_EQ(keys[0].wParam, VK_RETURN);
-    EXPECT_EQ(keys[1].wParam, VK_ESCAPE);
+    std::vector<WPARAM> keys;
+    for (const Event& e : Of(top, WM_KEYDOWN)) keys.push_back(e.wParam);
+    EXPECT_EQ(keys, (std::vector<WPARAM>{VK_RETURN, VK_ESCAPE, 'A', VK_LEFT, VK_MEDIA_PLAY_PAUSE, 'Q'}));
+    std::vector<WPARAM> typed;
+    for (const Event& e : Of(top, WM_CHAR)) typed.push_back(e.wParam);
+    EXPECT_EQ(typed, (std::vector<WPARAM>{'a', 0x11}));
+    const auto commands = Of(top, WM_APPCOMMAND);
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(GET_APPCOMMAND_LPARAM(commands[0].lParam), APPCOMMAND_MEDIA_PLAY_PAUSE);
+
+    QTest::keyClick(widget, Qt::Key_Menu);
+    ASSERT_NE(qobject_cast<QMenu*>(QApplication::activePopupWidget()), nullptr);
+    QApplication::activePopupWidget()->close();
+    QTest::keyClick(widget, Qt::Key_F10, Qt::ShiftModifier);
+    ASSERT_NE(qobject_cast<QMenu*>(QApplication::activePopupWidget()), nullptr);
+    QApplication::activePopupWidget()->close();
+}
+
+// Local files dropped where a window takes files arrive there as WM_DROPFILES, in that
+// window's coordinates; where no window takes them, the drop is refused.
+TEST_F(QtHostWindowTest, FilesDroppedWhereAWindowTakesThemArriveAsDroppedFiles) {
+    HWND child = CreateWindowExA(0, RecorderClass(), "", WS_CHILD | WS_VISIBLE, 10, 10, 60, 40, top, nullptr,
+                                 nullptr, nullptr);
+    QTemporaryDir dir;
+    const QString a = dir.filePath(QStringLiteral("a song.flac"));
+    const QString b = dir.filePath(QStringLiteral("b.wav"));
+    for (const QString& name : {a, b}) QFile(name).open(QIODevice::WriteOnly);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(a), QUrl(QStringLiteral("https://example.org/c.mp3")), QUrl::fromLocalFile(b)});
+    const auto drop = [&](QPoint at) {
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(widget, &enter);
+        QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(widget, &dropped);
+        RunFor(20);
+        return enter.isAccepted() && dropped.isAccepted();
+    };
+    EXPECT_FALSE(drop(QPoint(30, 20))) << "nobody takes files yet";
+    DragAcceptFiles(child, TRUE);
+    EXPECT_FALSE(drop(QPoint(120, 70))) << "outside the window that takes them";
+    EXPECT_TRUE(drop(QPoint(30, 20)));
+    const auto drops = Of(child, WM_DROPFILES);
+    ASSERT_EQ(drops.size(), 1u);
+    EXPECT_TRUE(Of(top, WM_DROPFILES).empty());
+    auto* handle = reinterpret_cast<HDROP>(drops[0].wParam);
+    ASSERT_EQ(DragQueryFileA(handle, 0xFFFFFFFFu, nullptr, 0), 2u);
+    char name[MAX_PATH];
+    DragQueryFileA(handle, 0, name, sizeof name);
+    EXPECT_EQ(std::string(name), LayerPath(a.toStdString()));
+    POINT at{};
+    ASSERT_TRUE(DragQueryPoint(handle, &at));
+    EXPECT_EQ(at.x, 20);
+    EXPECT_EQ(at.y, 10);
+    DragFinish(handle);
+    EXPECT_EQ(DragQueryFileA(handle, 0xFFFFFFFFu, nullptr, 0), 0u) << "a finished drop is gone";
 }
 
 TEST_F(QtHostWindowTest, TheSystemMenuOffersTheProgramsEntryAndClose) {
