@@ -16,6 +16,9 @@ constexpr char kBurstFile[] = "3D_Noise_Burst.wav";
 constexpr UINT kAfterAnswerMs = 700;
 // Where the bursts come from: inside the room, well clear of the head.
 constexpr float kBurstRadius = 0.6f;
+// How often, and how long at most, a burst waits for the output to render with its set.
+constexpr UINT kSetPollMs = 20;
+constexpr DWORD kSetWaitMs = 3000;
 // A click this close to the head names no direction.
 constexpr int kHeadRadius = 6;
 constexpr double kRadian = M_PI / 180.0;
@@ -56,11 +59,6 @@ bool CEarTest::Begin() {
     m_bWasPlaying = m_pDlg->m_pPlayer != nullptr;
     m_pDlg->StopPlayback();
     HoldBinaural(true);
-    if (GetHrtfSetInUse().empty()) {
-        ::MessageBoxA(m_pDlg->m_hWnd, ResourceText(IDS_EARTEST_NOBINAURAL).c_str(), ResourceText(IDS_EARTEST_CAPTION).c_str(),
-                      MB_OK | MB_ICONWARNING);
-        return false;
-    }
     char burst[kSlotPathSize];
     FormatPath(burst, sizeof burst, "%s\\MUSIC\\%s", GetProgramDir().c_str(), kBurstFile);
     m_pBurst = std::make_unique<CSpatialPlayer>(m_pDlg->m_hWnd);
@@ -69,19 +67,37 @@ bool CEarTest::Begin() {
         return false;
     }
     m_pDlg->m_pad.PlaceSprite(0, -1, 0);
-    PlayBurst();
+    PrepareBurst();
     return true;
 }
 
-void CEarTest::PlayBurst() {
+void CEarTest::PrepareBurst() {
+    // The output takes the set in the background; the burst waits until it renders with
+    // it, so no burst is heard through the set before.
+    SetHrtfSet(m_test.Sets()[static_cast<std::size_t>(m_test.Trial().set)]);
+    m_phase = Phase::Preparing;
+    m_dwPrepared = ::GetTickCount();
+    ShowProgress();
+    ::SetTimer(m_pDlg->m_hWnd, kTimerId, kSetPollMs, nullptr);
+}
+
+void CEarTest::PlayBurstOnceRendered() {
+    const std::string& set = m_test.Sets()[static_cast<std::size_t>(m_test.Trial().set)];
+    if (GetHrtfSetInUse() != set) {
+        if (::GetTickCount() - m_dwPrepared < kSetWaitMs) return;
+        ::KillTimer(m_pDlg->m_hWnd, kTimerId);
+        ::MessageBoxA(m_pDlg->m_hWnd, ResourceText(IDS_EARTEST_NOBINAURAL).c_str(), ResourceText(IDS_EARTEST_CAPTION).c_str(),
+                      MB_OK | MB_ICONWARNING);
+        Finish();
+        return;
+    }
+    ::KillTimer(m_pDlg->m_hWnd, kTimerId);
     const EarTrial& trial = m_test.Trial();
-    SetHrtfSet(m_test.Sets()[static_cast<std::size_t>(trial.set)]);
     const float x = kBurstRadius * static_cast<float>(std::sin(trial.azimuth * kRadian));
     const float z = kBurstRadius * static_cast<float>(std::cos(trial.azimuth * kRadian));
     m_pBurst->SetPosition(Vec3{x, 0, z}, Vec3{0, 0, 0});
     PlaySourceOnce();
     m_phase = Phase::Listening;
-    ShowProgress();
 }
 
 void CEarTest::ShowProgress() {
@@ -136,14 +152,19 @@ void CEarTest::TakeAnswer(POINT p) {
 }
 
 void CEarTest::OnTimer(UINT_PTR id) {
-    if (id != kTimerId || m_phase != Phase::Answered) return;
+    if (id != kTimerId) return;
+    if (m_phase == Phase::Preparing) {
+        PlayBurstOnceRendered();
+        return;
+    }
+    if (m_phase != Phase::Answered) return;
     ::KillTimer(m_pDlg->m_hWnd, kTimerId);
     if (m_test.Done()) {
         Finish();
         return;
     }
     m_pDlg->m_pad.PlaceSprite(0, -1, 0);
-    PlayBurst();
+    PrepareBurst();
 }
 
 void CEarTest::Finish() {

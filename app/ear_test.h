@@ -25,8 +25,9 @@ public:
     CEarTest(const CEarTest&) = delete;
     CEarTest& operator=(const CEarTest&) = delete;
 
-    // Asks for headphones and plays the first burst; false (the user told why, or the
-    // user declined) when the test cannot run.
+    // Asks for headphones and prepares the first burst; false (the user told why, or the
+    // user declined) when the test cannot run. Where the output cannot render binaural,
+    // the user is told and the test ends.
     bool Begin();
     // The test's own input while it runs: clicks anywhere in the window, Esc. TRUE when
     // the message was the test's.
@@ -40,9 +41,10 @@ public:
     const CListeningTest& Test() const { return m_test; }
 
 private:
-    enum class Phase { Listening, Answered, Over };
+    enum class Phase { Preparing, Listening, Answered, Over };
 
-    void PlayBurst();
+    void PrepareBurst();
+    void PlayBurstOnceRendered();
     void TakeAnswer(POINT skinPoint);
     void Finish();
     void ShowProgress();
@@ -52,6 +54,7 @@ private:
     std::unique_ptr<CSpatialPlayer> m_pBurst;
     Phase m_phase = Phase::Over;
     bool m_bBegun = false;
+    DWORD m_dwPrepared = 0;  // when the set of the burst to come was asked for
     // What the test changes and puts back.
     std::string m_strSet;
     RECT m_rcSprite;

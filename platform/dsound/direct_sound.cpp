@@ -181,5 +181,7 @@ std::string GetHrtfSetInUse() {
     const std::shared_ptr<dsound_detail::AlDevice> output = dsound_detail::CurrentOutput();
     if (!output) return "";
     std::lock_guard<std::recursive_mutex> lock(output->Mutex());
-    return output->HrtfSetInUse();
+    // A change turns the sound down until the new output plays: nothing is heard with
+    // any set until it is over.
+    return output->Changing() ? "" : output->HrtfSetInUse();
 }

@@ -207,5 +207,5 @@ std::string GetHrtfSet();
 // the names listeners know them by, the built-in set first.
 std::vector<std::string> GetHrtfSets();
 // The set binaural sound is rendered with now, as the output reports it; empty while it
-// renders none.
+// renders none, and while the output changes (its sound is turned down until it is over).
 std::string GetHrtfSetInUse();
