@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/about_box.h"
+#include "app/ear_test.h"
 #include "app/program_dir.h"
 #include "app/script_path.h"
 #include "res/resource_ids.h"
@@ -80,6 +81,7 @@ BOOL CDemoDlg::OnInitDialog() {
             menu->AppendMenu(MF_STRING, kAboutCommand, text);
         }
         AppendSoundChoices(menu);
+        AppendHrtfItems(menu);
     }
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
@@ -157,6 +159,7 @@ int CDemoDlg::CreateToolTip() {
 
 BOOL CDemoDlg::PreTranslateMessage(MSG* msg) {
     if (m_pToolTip) m_pToolTip->RelayEvent(msg);
+    if (m_pEarTest && m_pEarTest->PreTranslateMessage(msg)) return TRUE;
     if (HandleKey(*msg)) {
         PublishNowPlaying();
         return TRUE;
@@ -170,8 +173,23 @@ void CDemoDlg::OnSysCommand(UINT id, LPARAM lParam) {
         about.DoModal();
         return;
     }
+    // While the listening test runs, the sound stays as the test has it.
     if (const SoundChoice* choice = SoundChoiceOfCommand(id)) {
-        ChooseSoundRendering(choice->rendering);
+        if (!m_pEarTest) ChooseSoundRendering(choice->rendering);
+        return;
+    }
+    const int set = HrtfSetIndexOfCommand(id);
+    if (set >= 0) {
+        if (!m_pEarTest && static_cast<std::size_t>(set) < m_hrtf.menuSets.size())
+            ChooseHrtfSet(m_hrtf.menuSets[static_cast<std::size_t>(set)]);
+        return;
+    }
+    if ((id & 0xFFF0u) == kImportHrtfCommand) {
+        ImportHrtf();
+        return;
+    }
+    if ((id & 0xFFF0u) == kTestEarsCommand) {
+        StartEarTest();
         return;
     }
     CDialog::OnSysCommand(id, lParam);
@@ -224,6 +242,14 @@ LRESULT CDemoDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         OnPanelCommand(kCmdSpriteMoved, lParam);
     } else if (message == kMsgPanelCommand) {
         OnPanelCommand(static_cast<int>(wParam), lParam);
+    } else if (message == WM_INITMENU) {
+        if (CMenu* menu = GetSystemMenu(FALSE)) UpdateSystemMenu(menu);
+    } else if (message == kMsgHrtfImported) {
+        OnHrtfImported();
+    } else if (message == kMsgEarTestOver) {
+        OnEarTestOver();
+    } else if (message == WM_TIMER && m_pEarTest) {
+        m_pEarTest->OnTimer(wParam);
     }
     const LRESULT result = CDialog::WindowProc(message, wParam, lParam);
     PublishNowPlaying();
@@ -241,6 +267,9 @@ void CDemoDlg::OnDestroy() {
         KillTimer(m_nDemoTimer);
         m_nDemoTimer = 0;
     }
+    // A test cut short puts the sound back as it was, so the settings keep the listener's own.
+    m_pEarTest.reset();
+    if (m_hrtfImport.joinable()) m_hrtfImport.join();
     StopPlayback();
     SaveSettings();
     if (m_pPanel) {

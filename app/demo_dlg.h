@@ -3,9 +3,12 @@
 // settings and runs the auto-demo.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "app/hrtf_choice.h"
 #include "app/messages.h"
 #include "app/sound_choice.h"
 #include "audio/vec3.h"
@@ -16,6 +19,7 @@
 #include "skin/skin_layout.h"
 
 class CSpatialPlayer;
+class CEarTest;
 
 constexpr int kSourceSlots = 6;
 constexpr int kCustomSlot = 5;
@@ -87,6 +91,15 @@ public:
     // moves its check, the settings keep it. The sound layer holds it.
     void AppendSoundChoices(CMenu* menu);
     void ChooseSoundRendering(SoundRendering rendering);
+    // The binaural data sets: the menu's group (brought up to date whenever the menu
+    // opens), the SOFA import, and the listening test.
+    void AppendHrtfItems(CMenu* menu);
+    void UpdateSystemMenu(CMenu* menu);
+    void ChooseHrtfSet(const std::string& name);
+    void ImportHrtf();
+    void OnHrtfImported();
+    void StartEarTest();
+    void OnEarTestOver();
     // Writes what SaveSettings wrote and the control panel (which flushes its list with
     // them) did not, and tells the user when that failed.
     void FlushSettings();
@@ -133,6 +146,13 @@ public:
     CToolTipCtrl* m_pToolTip;
     // The load-error box is open: the auto-demo waits instead of stacking boxes.
     BOOL m_bErrorBoxOpen;
+    HrtfChoice m_hrtf;
+    std::unique_ptr<CEarTest> m_pEarTest;
+    // A SOFA import under way, and what it came to.
+    std::thread m_hrtfImport;
+    std::string m_strImportFile;
+    std::string m_strImportName;
+    std::string m_strImportFailure;
     // A demo step was applied: the choices are the script's, and the user's saved ones stay.
     BOOL m_bDemoRan;
     std::string m_sScriptName;  // as named, to say where it was looked for

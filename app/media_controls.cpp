@@ -40,7 +40,8 @@ void CopyText(char (&out)[256], const std::string& text) {
 }  // namespace
 
 void CDemoDlg::OnAppCommand(CWnd* wnd, UINT cmd, UINT device, UINT keys) {
-    if (DemoRuns()) return;
+    // The listening test owns the sound until it ends.
+    if (DemoRuns() || m_pEarTest) return;
     switch (cmd) {
     case APPCOMMAND_MEDIA_PLAY:
         if (!m_pPlayer) OnPanelCommand(kCmdPlay, 0);

@@ -9,6 +9,8 @@
 constexpr UINT kMsgPanelCommand = 0x500;  // posted; wParam command id, lParam 0 or a path
 constexpr UINT kMsgNotify = 0x501;        // posted; wParam notification code, lParam its value
 constexpr UINT kMsgSpriteMoved = 29;      // sent by the pad; counts as command 29
+constexpr UINT kMsgHrtfImported = 0x502;  // posted to the dialog when a SOFA import is done
+constexpr UINT kMsgEarTestOver = 0x503;   // posted to the dialog when the listening test ends
 
 // Command ids: the skin region pressed is the command's number.
 constexpr int kCmdSourceFirst = 2;  // 2..6: built-in source slots 0..4

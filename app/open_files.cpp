@@ -19,8 +19,8 @@ void CDemoDlg::OnDropFiles(HDROP drop) {
         files.push_back(std::move(path));
     }
     DragFinish(drop);
-    // Like the mouse, a drop does nothing while an auto-demo runs.
-    if (!DemoRuns()) OpenFiles(files);
+    // Like the mouse, a drop does nothing while an auto-demo or the listening test runs.
+    if (!DemoRuns() && !m_pEarTest) OpenFiles(files);
 }
 
 void CDemoDlg::OpenFiles(const std::vector<std::string>& paths) {

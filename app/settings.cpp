@@ -14,6 +14,9 @@ constexpr char kKeySourceName[] = "3DSOUNDDEMO_SOURCENAME";
 constexpr char kKeyPath[] = "3DSOUNDDEMO_PATH";
 constexpr char kKeyEnvironment[] = "3DSOUNDDEMO_ENVIROMENT";
 constexpr char kKeySoundFor[] = "3DSOUNDDEMO_SOUNDFOR";
+constexpr char kKeyHrtf[] = "3DSOUNDDEMO_HRTF";
+// The last listening test: one key per set compared, numbered from 1.
+constexpr char kKeyHrtfTest[] = "3DSOUNDDEMO_HRTFTEST%zu";
 constexpr std::size_t kValueSize = 260;
 
 BOOL WriteInt(const char* key, int value, const char* file) {
@@ -45,6 +48,14 @@ void CDemoDlg::SaveSettings() {
         keep(WriteInt(kKeyEnvironment, m_nEnvironment, m_szSettingsPath));
     }
     keep(WritePrivateProfileStringA(kSection, kKeySoundFor, SoundChoiceOf(GetSoundRendering()).word, m_szSettingsPath));
+    keep(WritePrivateProfileStringA(kSection, kKeyHrtf, GetHrtfSet().c_str(), m_szSettingsPath));
+    for (std::size_t i = 0; i < kMaxTestedSets; ++i) {
+        char key[64];
+        std::snprintf(key, sizeof key, kKeyHrtfTest, i + 1);
+        // A test of fewer sets leaves no lines of an older one behind.
+        const char* line = i < m_hrtf.testLines.size() ? m_hrtf.testLines[i].c_str() : nullptr;
+        keep(WritePrivateProfileStringA(kSection, key, line, m_szSettingsPath));
+    }
     if (failure != ERROR_SUCCESS) TellSettingsNotSaved(m_szSettingsPath, failure);
 }
 
@@ -66,6 +77,17 @@ void CDemoDlg::LoadSettings() {
     GetPrivateProfileStringA(kSection, kKeySoundFor, nullptr, soundFor, sizeof soundFor, m_szSettingsPath);
     // Before any clip plays, so the first sound is already rendered as chosen.
     ChooseSoundRendering(SoundRenderingOfWord(soundFor));
+    char hrtfSet[kValueSize] = "";
+    GetPrivateProfileStringA(kSection, kKeyHrtf, nullptr, hrtfSet, sizeof hrtfSet, m_szSettingsPath);
+    ChooseHrtfSet(hrtfSet);
+    m_hrtf.testLines.clear();
+    for (std::size_t i = 0; i < kMaxTestedSets; ++i) {
+        char key[64];
+        char line[kValueSize] = "";
+        std::snprintf(key, sizeof key, kKeyHrtfTest, i + 1);
+        GetPrivateProfileStringA(kSection, key, nullptr, line, sizeof line, m_szSettingsPath);
+        if (line[0] != '\0') m_hrtf.testLines.push_back(line);
+    }
 
     char name[kValueSize] = "";
     GetPrivateProfileStringA(kSection, kKeySourceName, nullptr, name, sizeof name, m_szSettingsPath);

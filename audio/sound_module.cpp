@@ -213,6 +213,15 @@ HRESULT PlaySource() {
     return S_OK;
 }
 
+HRESULT PlaySourceOnce() {
+    if (!g_pDSBuffer) return E_FAIL;
+    HRESULT hr = RestoreSource();
+    if (FAILED(hr)) return hr;
+    g_pDSBuffer->Stop();
+    g_pDSBuffer->SetCurrentPosition(0);
+    return g_pDSBuffer->Play(0, 0, 0);
+}
+
 void StopSource() {
     if (!g_pDSBuffer) return;
     g_pDSBuffer->Stop();

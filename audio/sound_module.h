@@ -27,6 +27,8 @@ HRESULT CreateSourceBuffer(LPSTR fileName);
 HRESULT FillSourceBuffer();
 HRESULT LoadSourceBuffer(LPSTR fileName);
 HRESULT PlaySource();
+// Plays the source once from its start, as the listening test's bursts are played.
+HRESULT PlaySourceOnce();
 void StopSource();
 HRESULT RestoreSource();
 

@@ -16,7 +16,9 @@ CPositionPad::CPositionPad()
       m_rcGrab{0, 0, 0, 0},
       m_nTimer(0),
       m_dwSpeakerConfig(0),
-      m_pToolTip(nullptr) {}
+      m_pToolTip(nullptr),
+      m_nTestDone(0),
+      m_nTestTotal(0) {}
 
 CPositionPad::~CPositionPad() {
     if (m_hWnd) DestroyWindow();
@@ -91,6 +93,7 @@ void CPositionPad::OnPaint() {
     CPaintDC dc(this);
     std::lock_guard<std::recursive_mutex> hold(m_drawLock);
     Paint(dc);
+    DrawTestProgress(dc);
     MoveSprite(m_rcLastSprite);
     RECT client;
     GetClientRect(&client);

@@ -42,6 +42,12 @@ public:
     // stopped by the room's walls, and the main dialog hears it as a drag.
     void NudgeSprite(int dx, int dy);
 
+    // The listening test's progress in the speaker indicator's place (done of total
+    // bursts) and its instructions as the room view's tip, shown at once; the indicator
+    // comes back with EndTestProgress.
+    void ShowTestProgress(int done, int total, const char* tip);
+    void EndTestProgress();
+
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL PreTranslateMessage(MSG* msg) override;
     int OnCreate(CREATESTRUCTA* cs) override;
@@ -70,9 +76,13 @@ public:
     DWORD m_dwSpeakerConfig;
     // The tips of the exit button and the speaker indicator; owned.
     CToolTipCtrl* m_pToolTip;
+    // The listening test's bursts, 0 of 0 while none runs.
+    int m_nTestDone;
+    int m_nTestTotal;
 
 private:
     void CreateToolTips();
+    void DrawTestProgress(HDC dc);
     // Puts the sprite's top left corner at (left, top) in skin coordinates, inside the
     // room, and tells the main dialog, as every drag step does.
     void PlaceSpriteAt(int left, int top, int width, int height);

@@ -48,7 +48,8 @@ void CPositionPad::PollSpeakerConfig() {
 }
 
 void CPositionPad::ShowSpeakerConfig(DWORD config) {
-    if (config == m_dwSpeakerConfig) return;
+    // The listening test's progress has the indicator's place meanwhile.
+    if (config == m_dwSpeakerConfig || m_nTestTotal > 0) return;
     m_dwSpeakerConfig = config;
     const int image = SpeakerImageRegion(config);
 

@@ -56,3 +56,15 @@ constexpr UINT IDS_TIP_SPEAKERS = 167;
 constexpr UINT IDS_CUE_EMPTYLIST = 168;     // shown in the empty custom list
 constexpr UINT IDS_CUE_PICKFILE = 169;      // shown in the list while nothing is selected
 constexpr UINT IDS_NOTPLAYABLE = 170;       // heads the files given to the player that it cannot play
+
+// The binaural data sets in the system menu: their import and the listening test.
+constexpr UINT IDS_HRTF_HEADING = 180;      // greyed item above the sets
+constexpr UINT IDS_HRTF_IMPORT = 181;       // system-menu entry
+constexpr UINT IDS_HRTF_IMPORTED = 182;     // format: the set's name
+constexpr UINT IDS_HRTF_NOTIMPORTED = 183;  // format: the file, the reason
+constexpr UINT IDS_EARTEST = 184;           // system-menu entry
+constexpr UINT IDS_EARTEST_CAPTION = 185;
+constexpr UINT IDS_EARTEST_INTRO = 186;     // format: bursts, sets
+constexpr UINT IDS_EARTEST_NOBINAURAL = 187;
+constexpr UINT IDS_EARTEST_PROGRESS = 188;  // format: this burst, bursts
+constexpr UINT IDS_EARTEST_RESULTS = 189;   // format: the bursts, one line per set, the best set

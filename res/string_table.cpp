@@ -45,6 +45,23 @@ const StringEntry kStrings[] = {
     {IDS_CUE_PICKFILE, "Pick a file"},
     {IDS_NOTPLAYABLE, "These files cannot be played: they are not audio files the player reads (WAV, FLAC, Ogg "
                       "Vorbis, Opus, MP3), or they are damaged or too large."},
+    {IDS_HRTF_HEADING, "Binaural head (HRTF set) for headphones:"},
+    {IDS_HRTF_IMPORT, "Import HRTF (SOFA file)…"},
+    {IDS_HRTF_IMPORTED, "The HRTF set \"%s\" was imported and is now in use on headphones."},
+    {IDS_HRTF_NOTIMPORTED, "%s cannot be imported: %s.\n\nThe set in use has not changed."},
+    {IDS_EARTEST, "Test my ears…"},
+    {IDS_EARTEST_CAPTION, "Test my ears"},
+    {IDS_EARTEST_INTRO,
+     "Put on your headphones.\n\nYou will hear %d short bursts of noise, one at a time, each from a hidden "
+     "direction around your head. After each one, click in the listening room where you heard it: the top of the "
+     "room is in front of you, the bottom behind you, and your head is in the middle.\n\nThe test compares %d "
+     "binaural sets (HRTF sets) and chooses the one that lets you place the sounds best. Esc or Exit ends it "
+     "early."},
+    {IDS_EARTEST_NOBINAURAL, "The sound output cannot play binaural 3D at the moment (OpenAL Soft renders it only "
+                             "on a stereo output at 44.1 or 48 kHz), so the test cannot run."},
+    {IDS_EARTEST_PROGRESS, "Burst %d of %d: click in the room where you heard it"},
+    {IDS_EARTEST_RESULTS, "Your results after %d bursts:\n\n%s\nThe best for your ears: %s. It is now in use on "
+                          "headphones."},
 };
 
 constexpr const char* kAboutText =
@@ -55,7 +72,8 @@ constexpr const char* kAboutText =
     "Headphones give the best effect: when the output says it is headphones or a headset, the "
     "sound is binaural (3D over two ears) by itself. To choose, right-click the window: "
     "\"Sound for\" automatic, headphones (binaural 3D) or speakers. The sound follows the "
-    "output your desktop plays on.";
+    "output your desktop plays on. The same menu chooses the binaural head (HRTF set), imports "
+    "your own from a SOFA file, and tests which one fits your ears.";
 
 const DialogEntry kDialogs[] = {
     {IDD_ABOUTBOX, {"About Zor3DPlayer", 400, 250, "DejaVu Sans", 9, WS_POPUP | WS_CAPTION | WS_SYSMENU, kAboutText, true}},

@@ -10,6 +10,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   qt6-base-dev libgl-dev
   libopenal-dev libopenal1
+  libmysofa-dev libmysofa1
   libpulse-dev
   libsndfile1-dev
   libgtest-dev libgmock-dev libbenchmark-dev

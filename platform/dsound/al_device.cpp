@@ -3,12 +3,39 @@
 #include <algorithm>
 
 #include "platform/dsound/output_follower.h"
+#include "platform/hrtf/hrtf_sets.h"
 
 namespace dsound_detail {
 namespace {
 
 // OpenAL Soft's own default: 1024 frames at 44.1 kHz.
 constexpr double kDefaultUpdateSeconds = 1024.0 / 44100.0;
+
+struct OfferedSet {
+    ALCint index;
+    hrtf::SetLabel label;
+};
+
+// OpenAL Soft's sets that render at the device's rate (or may: their rate unknown), by
+// name, the built-in one first. Counting them has OpenAL Soft look for new files.
+std::vector<OfferedSet> OfferedSets(ALCdevice* device) {
+    std::vector<OfferedSet> sets;
+    if (!device || alcIsExtensionPresent(device, "ALC_SOFT_HRTF") != ALC_TRUE) return sets;
+    ALCint rate = 0;
+    ALCint count = 0;
+    alcGetIntegerv(device, ALC_FREQUENCY, 1, &rate);
+    alcGetIntegerv(device, ALC_NUM_HRTF_SPECIFIERS_SOFT, 1, &count);
+    for (ALCint i = 0; i < count; ++i) {
+        const ALCchar* name = alcGetStringiSOFT(device, ALC_HRTF_SPECIFIER_SOFT, i);
+        if (!name) continue;
+        hrtf::SetLabel label = hrtf::LabelOfSet(name);
+        if (label.rate != 0 && label.rate != static_cast<unsigned>(rate)) continue;
+        if (std::none_of(sets.begin(), sets.end(), [&](const OfferedSet& s) { return s.label.name == label.name; }))
+            sets.push_back(OfferedSet{i, std::move(label)});
+    }
+    std::stable_partition(sets.begin(), sets.end(), [](const OfferedSet& s) { return s.label.builtIn; });
+    return sets;
+}
 
 }  // namespace
 
@@ -36,28 +63,44 @@ AlDevice::AlDevice(const LoopbackSettings& loopback) : m_loopback(loopback) {}
 
 AlDevice::~AlDevice() { StopFollowing(); }
 
-std::vector<ALCint> AlDevice::Attributes(const OutputRequest& request) const {
+std::vector<ALCint> AlDevice::Attributes(const OutputRequest& request, ALCdevice* device) const {
     std::vector<ALCint> attributes;
     if (IsLoopback()) {
         attributes = {ALC_FORMAT_CHANNELS_SOFT, m_loopback.channels, ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT,
                       ALC_FREQUENCY, m_loopback.sampleRate};
     }
     if (request.hrtf) attributes.insert(attributes.end(), {ALC_HRTF_SOFT, *request.hrtf ? ALC_TRUE : ALC_FALSE});
+    // Named even where OpenAL Soft decides on binaural by itself: it renders with it then.
+    const std::vector<OfferedSet> sets = OfferedSets(device);
+    const auto asked = std::find_if(sets.begin(), sets.end(), [&](const OfferedSet& s) { return s.label.name == request.hrtfSet; });
+    if (!sets.empty()) attributes.insert(attributes.end(), {ALC_HRTF_ID_SOFT, (asked != sets.end() ? *asked : sets.front()).index});
     attributes.push_back(0);
     return attributes;
 }
 
+std::vector<std::string> AlDevice::HrtfSets() const {
+    std::vector<std::string> names;
+    for (const OfferedSet& set : OfferedSets(Handle())) names.push_back(set.label.name);
+    return names;
+}
+
+std::string AlDevice::HrtfSetInUse() const {
+    if (!RendersHrtf()) return "";
+    const ALCchar* name = alcGetString(Handle(), ALC_HRTF_SPECIFIER_SOFT);
+    return name ? hrtf::LabelOfSet(name).name : "";
+}
+
 std::shared_ptr<AlDevice::Opened> AlDevice::Open(const OutputRequest& request) const {
     auto opened = std::make_shared<Opened>();
-    const std::vector<ALCint> attributes = Attributes(request);
     if (IsLoopback()) {
         if (!m_loopback.connected || !(opened->device = alcLoopbackOpenDeviceSOFT(nullptr))) return nullptr;
         if (!alcIsRenderFormatSupportedSOFT(opened->device, m_loopback.sampleRate, m_loopback.channels, ALC_FLOAT_SOFT))
             return nullptr;
-        opened->context = alcCreateContext(opened->device, attributes.data());
+        opened->context = alcCreateContext(opened->device, Attributes(request, opened->device).data());
         return *opened->context ? opened : nullptr;
     }
     if (!(opened->device = alcOpenDevice(nullptr))) return nullptr;
+    const std::vector<ALCint> attributes = Attributes(request, opened->device);
     if (alcIsExtensionPresent(opened->device, "ALC_SOFT_HRTF") == ALC_TRUE) {
         // Settling the output here starts it and fixes its layout and HRTF, which is all
         // that the check for an output and the speaker query ask about. The context is

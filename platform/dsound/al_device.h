@@ -12,6 +12,7 @@
 #include <mutex>
 #include <optional>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "platform/dsound/al_api.h"
@@ -36,7 +37,8 @@ int ChannelCount(ALCint layout);
 struct OutputRequest {
     SinkFacts sink;  // no name where no server says
     std::optional<bool> hrtf;
-    bool operator==(const OutputRequest& o) const { return sink == o.sink && hrtf == o.hrtf; }
+    std::string hrtfSet;  // the binaural set by its listener's name; empty: the built-in one
+    bool operator==(const OutputRequest& o) const { return sink == o.sink && hrtf == o.hrtf && hrtfSet == o.hrtfSet; }
     bool operator!=(const OutputRequest& o) const { return !(*this == o); }
 };
 
@@ -97,6 +99,10 @@ public:
     bool Changing() const { return m_changes > 0; }
     const OutputRequest& Asked() const { return m_asked; }
     bool RendersHrtf() const;
+    // The binaural sets on offer at the output's rate, the built-in one first, and the one
+    // that renders now (empty when none does).
+    std::vector<std::string> HrtfSets() const;
+    std::string HrtfSetInUse() const;
     // The output was opened before anyone asked the server: it is what the stream landed on.
     void LandedOn(const SinkFacts& sink);
     // How long the server has answered while the output was lost, in seconds; starts the
@@ -156,7 +162,8 @@ private:
     };
     // Opens an output for the request; nothing is shared with the open one, so no lock.
     std::shared_ptr<Opened> Open(const OutputRequest& request) const;
-    std::vector<ALCint> Attributes(const OutputRequest& request) const;
+    // For the device being opened or reset: the set is found among those it offers.
+    std::vector<ALCint> Attributes(const OutputRequest& request, ALCdevice* device) const;
     bool ResetInPlace(const OutputRequest& request);
     bool Reopen(const OutputRequest& request);
     double UpdateSeconds() const;

@@ -1,5 +1,7 @@
 // The sound device object and its factory.
 #include <atomic>
+#include <mutex>
+#include <string>
 #include <memory>
 
 #include "platform/dsound/al_device.h"
@@ -135,6 +137,17 @@ void RegisterDirectSoundModule() {
 
 namespace {
 std::atomic<SoundRendering> g_rendering{SoundRendering::Automatic};
+std::mutex g_hrtfSetLock;
+std::string g_hrtfSet;
+std::atomic<bool> g_binauralHeld{false};
+}
+
+namespace dsound_detail {
+bool BinauralHeld() { return g_binauralHeld; }
+}  // namespace dsound_detail
+
+void HoldBinaural(bool hold) {
+    if (g_binauralHeld.exchange(hold) != hold) dsound_detail::ApplyRenderingChoice();
 }
 
 void SetSoundRendering(SoundRendering rendering) {
@@ -142,3 +155,33 @@ void SetSoundRendering(SoundRendering rendering) {
 }
 
 SoundRendering GetSoundRendering() { return g_rendering; }
+
+void SetHrtfSet(const std::string& name) {
+    {
+        std::lock_guard<std::mutex> lock(g_hrtfSetLock);
+        if (g_hrtfSet == name) return;
+        g_hrtfSet = name;
+    }
+    dsound_detail::ApplyRenderingChoice();
+}
+
+std::string GetHrtfSet() {
+    std::lock_guard<std::mutex> lock(g_hrtfSetLock);
+    return g_hrtfSet;
+}
+
+std::vector<std::string> GetHrtfSets() {
+    const std::shared_ptr<dsound_detail::AlDevice> output = dsound_detail::CurrentOutput();
+    if (!output) return {};
+    std::lock_guard<std::recursive_mutex> lock(output->Mutex());
+    return output->HrtfSets();
+}
+
+std::string GetHrtfSetInUse() {
+    const std::shared_ptr<dsound_detail::AlDevice> output = dsound_detail::CurrentOutput();
+    if (!output) return "";
+    std::lock_guard<std::recursive_mutex> lock(output->Mutex());
+    // A change turns the sound down until the new output plays: nothing is heard with
+    // any set until it is over.
+    return output->Changing() ? "" : output->HrtfSetInUse();
+}

@@ -2,6 +2,9 @@
 // Interfaces are COM-shaped: reference counted, released with Release().
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "platform/kernel/types.h"
 #include "platform/mmio/mmsystem.h"
 
@@ -191,3 +194,18 @@ void ReleaseSoundOutput();
 enum class SoundRendering { Automatic, Headphones, Speakers };
 void SetSoundRendering(SoundRendering rendering);
 SoundRendering GetSoundRendering();
+
+// The binaural data set (HRTF set) to render with: a name GetHrtfSets gave; empty, or a
+// name not on offer, is the built-in set. Applies like the rendering choice: at once, to a
+// clip that plays too (which plays on), without holding up the caller.
+void SetHrtfSet(const std::string& name);
+// While held, the output renders binaural whatever the listener chose, as a listening test
+// needs; the choice itself stays as it is and applies again once let go.
+void HoldBinaural(bool hold);
+std::string GetHrtfSet();
+// The sets the output can render with as it is now (OpenAL Soft's sets at its rate), by
+// the names listeners know them by, the built-in set first.
+std::vector<std::string> GetHrtfSets();
+// The set binaural sound is rendered with now, as the output reports it; empty while it
+// renders none, and while the output changes (its sound is turned down until it is over).
+std::string GetHrtfSetInUse();

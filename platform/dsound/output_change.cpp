@@ -139,7 +139,7 @@ bool AlDevice::Recover() {
 
 bool AlDevice::ResetInPlace(const OutputRequest& request) {
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    const std::vector<ALCint> attributes = Attributes(request);
+    const std::vector<ALCint> attributes = Attributes(request, m_out ? m_out->device : nullptr);
     if (!m_out || alcResetDeviceSOFT(m_out->device, attributes.data()) != ALC_TRUE || !IsConnected()) return false;
     m_asked = request;
     // The reset emptied the rooms; they fill again from silence as the sound comes up.

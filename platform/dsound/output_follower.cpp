@@ -11,11 +11,13 @@ constexpr double kSettledSeconds = 0.3;
 }  // namespace
 
 OutputRequest RequestFor(AlDevice& output, const SinkFacts* sink) {
-    OutputRequest request{sink ? *sink : output.Asked().sink, std::nullopt};
+    OutputRequest request{sink ? *sink : output.Asked().sink, std::nullopt, GetHrtfSet()};
     const SoundRendering choice = GetSoundRendering();
     // A loopback output is the tests' own; OpenAL Soft leaves the user's settings out of it.
     const AlsoftSettings& user = output.IsLoopback() ? AlsoftSettings{} : UserAlsoftSettings();
-    if (choice != SoundRendering::Automatic)
+    if (BinauralHeld())
+        request.hrtf = true;
+    else if (choice != SoundRendering::Automatic)
         request.hrtf = choice == SoundRendering::Headphones;
     else if (output.IsLoopback())
         request.hrtf = output.Loopback().hrtf;

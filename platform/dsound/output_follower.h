@@ -13,6 +13,8 @@ namespace dsound_detail {
 // An explicit choice wins; Automatic takes what the user wrote in OpenAL Soft's settings,
 // else whether the sink is headphones, else leaves it to OpenAL Soft. Expects the lock.
 OutputRequest RequestFor(AlDevice& output, const SinkFacts* sink);
+// Binaural is held on for now (HoldBinaural), over the listener's choice.
+bool BinauralHeld();
 
 // Called with every report of the server's watch; changes the output when it should.
 void FollowServer(AlDevice& output, const ServerFacts& facts);

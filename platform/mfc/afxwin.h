@@ -30,6 +30,9 @@ public:
     HMENU m_hMenu = nullptr;
     BOOL AppendMenu(UINT flags, UINT_PTR id = 0, LPCSTR text = nullptr);
     BOOL CheckMenuRadioItem(UINT first, UINT last, UINT check, UINT flags);
+    BOOL InsertMenu(UINT position, UINT flags, UINT_PTR id = 0, LPCSTR text = nullptr);
+    BOOL DeleteMenu(UINT position, UINT flags);
+    UINT EnableMenuItem(UINT item, UINT enable);
 };
 
 class CWnd {
@@ -171,6 +174,7 @@ public:
     void UpdateTipText(UINT textId, CWnd* wnd, UINT_PTR toolId = 0);
     // Shows the tip of the tool under the pointer at once.
     void Popup();
+    void DelTool(CWnd* wnd, UINT_PTR toolId = 0);
 };
 
 class CPaintDC {

@@ -89,6 +89,13 @@ void CToolTipCtrl::UpdateTipText(UINT textId, CWnd* wnd, UINT_PTR toolId) {
 
 void CToolTipCtrl::Popup() { SendMessage(TTM_POPUP, 0, 0); }
 
+void CToolTipCtrl::DelTool(CWnd* wnd, UINT_PTR toolId) {
+    if (!wnd || !m_hWnd) return;
+    TOOLINFOA info = ToolInfo(wnd, nullptr, nullptr, 0);
+    if (toolId != 0) info.uId = toolId;
+    SendMessage(TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
 CPaintDC::CPaintDC(CWnd* wnd) : m_hDC(nullptr), m_ps{}, m_hWnd(wnd ? wnd->m_hWnd : nullptr) {
     m_hDC = BeginPaint(m_hWnd, &m_ps);
 }

@@ -248,3 +248,8 @@ BOOL CMenu::AppendMenu(UINT flags, UINT_PTR id, LPCSTR text) { return ::AppendMe
 BOOL CMenu::CheckMenuRadioItem(UINT first, UINT last, UINT check, UINT flags) {
     return ::CheckMenuRadioItem(m_hMenu, first, last, check, flags);
 }
+BOOL CMenu::InsertMenu(UINT position, UINT flags, UINT_PTR id, LPCSTR text) {
+    return ::InsertMenuA(m_hMenu, position, flags, id, text);
+}
+BOOL CMenu::DeleteMenu(UINT position, UINT flags) { return ::DeleteMenu(m_hMenu, position, flags); }
+UINT CMenu::EnableMenuItem(UINT item, UINT enable) { return ::EnableMenuItem(m_hMenu, item, enable); }

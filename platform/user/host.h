@@ -38,6 +38,7 @@ struct MenuItem {
     bool separator;
     bool checked = false;
     bool radioCheck = false;  // the check shows as a bullet
+    bool grayed = false;      // shown, not choosable
     // Items a CheckMenuRadioItem call spans share a number: one choice among them. 0: none.
     int radioGroup = 0;
 };
@@ -137,6 +138,8 @@ ComboState GetComboState(HWND combo);
 // Native controls ask this before they act on input they receive themselves.
 bool TakesUserInput(HWND window);
 std::vector<MenuItem> SystemMenuItems(HWND top);  // the program's entries, then Close
+// The system menu is about to open: the window gets WM_INITMENU to bring it up to date.
+void InitSystemMenu(HWND top);
 bool GetIconImage(HICON icon, IconImage* out);
 HICON WindowIcon(HWND top, bool big);
 // The face and point size behind a font handle (a dialog's font, a control's font).

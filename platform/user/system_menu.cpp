@@ -40,16 +40,65 @@ HMENU GetSystemMenu(HWND window, BOOL revert) {
     return w->systemMenu;
 }
 
+namespace {
+
+user_host::MenuItem ItemOf(UINT flags, UINT_PTR id, LPCSTR text) {
+    const bool separator = (flags & MF_SEPARATOR) != 0;
+    user_host::MenuItem item{separator ? 0 : id, separator || !text ? std::string() : text, separator};
+    item.checked = !separator && (flags & MF_CHECKED) != 0;
+    item.radioCheck = !separator && (flags & MFT_RADIOCHECK) != 0;
+    item.grayed = !separator && (flags & (MF_GRAYED | MF_DISABLED)) != 0;
+    return item;
+}
+
+// The position of an item named by command id or by position; items.size() when none.
+std::size_t PositionOf(const Menu& m, UINT which, UINT flags) {
+    if (flags & MF_BYPOSITION) return which < m.items.size() ? which : m.items.size();
+    for (std::size_t i = 0; i < m.items.size(); ++i)
+        if (!m.items[i].separator && m.items[i].id == which) return i;
+    return m.items.size();
+}
+
+}  // namespace
+
 BOOL AppendMenuA(HMENU menu, UINT flags, UINT_PTR id, LPCSTR text) {
     std::lock_guard<std::mutex> lock(S().mutex);
     Menu* m = MenuOf(menu);
     if (!m) return FALSE;
-    bool separator = (flags & MF_SEPARATOR) != 0;
-    user_host::MenuItem item{separator ? 0 : id, separator || !text ? std::string() : text, separator};
-    item.checked = !separator && (flags & MF_CHECKED) != 0;
-    item.radioCheck = !separator && (flags & MFT_RADIOCHECK) != 0;
-    m->items.push_back(std::move(item));
+    m->items.push_back(ItemOf(flags, id, text));
     return TRUE;
+}
+
+BOOL InsertMenuA(HMENU menu, UINT position, UINT flags, UINT_PTR id, LPCSTR text) {
+    std::lock_guard<std::mutex> lock(S().mutex);
+    Menu* m = MenuOf(menu);
+    if (!m) return FALSE;
+    const std::size_t at = PositionOf(*m, position, flags);
+    // By command, the item must exist; by position, past the end appends.
+    if (at == m->items.size() && !(flags & MF_BYPOSITION)) return FALSE;
+    m->items.insert(m->items.begin() + static_cast<std::ptrdiff_t>(at), ItemOf(flags, id, text));
+    return TRUE;
+}
+
+BOOL DeleteMenu(HMENU menu, UINT position, UINT flags) {
+    std::lock_guard<std::mutex> lock(S().mutex);
+    Menu* m = MenuOf(menu);
+    if (!m) return FALSE;
+    const std::size_t at = PositionOf(*m, position, flags);
+    if (at == m->items.size()) return FALSE;
+    m->items.erase(m->items.begin() + static_cast<std::ptrdiff_t>(at));
+    return TRUE;
+}
+
+UINT EnableMenuItem(HMENU menu, UINT item, UINT enable) {
+    std::lock_guard<std::mutex> lock(S().mutex);
+    Menu* m = MenuOf(menu);
+    if (!m) return static_cast<UINT>(-1);
+    const std::size_t at = PositionOf(*m, item, enable);
+    if (at == m->items.size()) return static_cast<UINT>(-1);
+    const UINT previous = m->items[at].grayed ? MF_GRAYED : MF_ENABLED;
+    m->items[at].grayed = (enable & (MF_GRAYED | MF_DISABLED)) != 0;
+    return previous;
 }
 
 BOOL CheckMenuRadioItem(HMENU menu, UINT first, UINT last, UINT check, UINT flags) {
@@ -57,16 +106,9 @@ BOOL CheckMenuRadioItem(HMENU menu, UINT first, UINT last, UINT check, UINT flag
     Menu* m = MenuOf(menu);
     if (!m) return FALSE;
     auto& items = m->items;
-    const bool byPosition = (flags & MF_BYPOSITION) != 0;
-    auto positionOf = [&](UINT which) -> std::size_t {
-        if (byPosition) return which < items.size() ? which : items.size();
-        for (std::size_t i = 0; i < items.size(); ++i)
-            if (!items[i].separator && items[i].id == which) return i;
-        return items.size();
-    };
-    const std::size_t from = positionOf(first);
-    const std::size_t to = positionOf(last);
-    const std::size_t checked = positionOf(check);
+    const std::size_t from = PositionOf(*m, first, flags);
+    const std::size_t to = PositionOf(*m, last, flags);
+    const std::size_t checked = PositionOf(*m, check, flags);
     if (from > to || to >= items.size() || checked < from || checked > to) return FALSE;
     // Named after its first position, so moving the check keeps the group's number.
     const int group = static_cast<int>(from) + 1;
@@ -79,6 +121,17 @@ BOOL CheckMenuRadioItem(HMENU menu, UINT first, UINT last, UINT check, UINT flag
 }
 
 namespace user_host {
+
+void InitSystemMenu(HWND top) {
+    HMENU menu = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(S().mutex);
+        Window* w = Find(top);
+        if (!w || !w->systemMenu) return;
+        menu = w->systemMenu;
+    }
+    SendMessageA(top, WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);
+}
 
 std::vector<MenuItem> SystemMenuItems(HWND top) {
     std::vector<MenuItem> items;

@@ -46,6 +46,7 @@ constexpr UINT WM_SYSKEYDOWN = 0x0104;
 constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_SYSCOMMAND = 0x0112;
+constexpr UINT WM_INITMENU = 0x0116;  // wParam: the menu about to open
 constexpr UINT WM_TIMER = 0x0113;
 constexpr UINT WM_MOUSEFIRST = 0x0200;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
@@ -119,6 +120,9 @@ constexpr UINT MF_CHECKED = 0x00000008;
 constexpr UINT MF_BYCOMMAND = 0x00000000;
 constexpr UINT MF_BYPOSITION = 0x00000400;
 constexpr UINT MFT_RADIOCHECK = 0x00000200;  // the check mark is a bullet
+constexpr UINT MF_ENABLED = 0x00000000;
+constexpr UINT MF_GRAYED = 0x00000001;
+constexpr UINT MF_DISABLED = 0x00000002;
 
 constexpr UINT ICON_SMALL = 0;
 constexpr UINT ICON_BIG = 1;
@@ -350,6 +354,13 @@ BOOL AppendMenuA(HMENU menu, UINT flags, UINT_PTR id, LPCSTR text);
 // MF_BYPOSITION) with a bullet and clears the check and the bullet of the group's other
 // items. FALSE, and nothing changes, when an item is missing or check lies outside the group.
 BOOL CheckMenuRadioItem(HMENU menu, UINT first, UINT last, UINT check, UINT flags);
+// Before the item named by position (a command id with MF_BYCOMMAND, which must exist; an
+// index with MF_BYPOSITION, past the end appending).
+BOOL InsertMenuA(HMENU menu, UINT position, UINT flags, UINT_PTR id, LPCSTR text);
+BOOL DeleteMenu(HMENU menu, UINT position, UINT flags);
+// MF_GRAYED or MF_DISABLED: shown, not choosable; MF_ENABLED again. The previous state, or
+// (UINT)-1 when there is no such item.
+UINT EnableMenuItem(HMENU menu, UINT item, UINT enable);
 
 // Resources built into the executable (see resources.h for their registration).
 constexpr UINT IMAGE_BITMAP = 0;

@@ -79,17 +79,21 @@ TEST(Startup, SystemMenuOpensTheAboutBox) {
 TEST(Startup, SystemMenuChoosesHowTheSoundIsRenderedWhilePlaying) {
     DialogWorld world;
     world.Open();
+    // Up to the binaural sets, which depend on what OpenAL Soft finds installed.
     auto shown = [&] {
         std::string menu;
-        for (const auto& item : user_host::SystemMenuItems(world.dlg->m_hWnd)) menu += (item.checked ? "*" : "") + item.text + "|";
+        for (const auto& item : user_host::SystemMenuItems(world.dlg->m_hWnd)) {
+            if (item.grayed) break;
+            menu += (item.checked ? "*" : "") + item.text + "|";
+        }
         return menu;
     };
-    EXPECT_EQ(shown(), "|About Zor3DPlayer...||*Sound for: automatic|Headphones (binaural 3D)|Speakers||Close|");
+    EXPECT_EQ(shown(), "|About Zor3DPlayer...||*Sound for: automatic|Headphones (binaural 3D)|Speakers||");
     world.dlg->OnPanelCommand(kCmdPlay, 0);
     user_host::InjectSysCommand(world.dlg->m_hWnd, 64);
     app_test::Pump(10);
     EXPECT_EQ(GetSoundRendering(), SoundRendering::Speakers);
-    EXPECT_EQ(shown(), "|About Zor3DPlayer...||Sound for: automatic|Headphones (binaural 3D)|*Speakers||Close|");
+    EXPECT_EQ(shown(), "|About Zor3DPlayer...||Sound for: automatic|Headphones (binaural 3D)|*Speakers||");
     EXPECT_NE(world.dlg->m_pPlayer, nullptr) << "the clip plays on";
     world.dlg->SendMessage(WM_SYSCOMMAND, 48 | 3, 0);  // the system's own low four bits do not count
     EXPECT_EQ(GetSoundRendering(), SoundRendering::Headphones);

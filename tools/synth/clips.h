@@ -13,3 +13,5 @@ LoopBuffer BuildDrums();
 LoopBuffer BuildHelicopter();
 LoopBuffer BuildFootsteps();
 LoopBuffer BuildJingle();
+// Not a loop: the listening test plays it once per direction.
+LoopBuffer BuildNoiseBurst();

@@ -1,4 +1,5 @@
-// zor_synth <folder>: writes the program's five built-in clips into the folder.
+// zor_synth <folder>: writes the program's five built-in clips and the listening test's
+// burst into the folder.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
         {"3D_Helicopter.wav", BuildHelicopter},
         {"3D_hi-hill.wav", BuildFootsteps},
         {"3D_Veltrix_Demo.wav", BuildJingle},
+        {"3D_Noise_Burst.wav", BuildNoiseBurst},
     };
     int status = 0;
     for (const Clip& clip : clips) {

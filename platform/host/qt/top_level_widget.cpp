@@ -331,6 +331,7 @@ void TopLevelWidget::ShowSystemMenu(const QPoint& globalPos) {
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     std::map<int, QActionGroup*> radioGroups;  // owned by the menu
+    user_host::InitSystemMenu(top_);
     for (const user_host::MenuItem& item : user_host::SystemMenuItems(top_)) {
         if (item.separator) {
             menu->addSeparator();
@@ -344,6 +345,7 @@ void TopLevelWidget::ShowSystemMenu(const QPoint& globalPos) {
         }
         action->setCheckable(item.checked || item.radioGroup != 0);
         action->setChecked(item.checked);
+        action->setEnabled(!item.grayed);
         const UINT_PTR id = item.id;
         QObject::connect(action, &QAction::triggered, this, [this, id] {
             user_host::InjectSysCommand(top_, id);

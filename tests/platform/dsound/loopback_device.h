@@ -17,8 +17,9 @@ constexpr int kLoopbackRate = 44100;
 
 class LoopbackDevice {
 public:
-    explicit LoopbackDevice(int rate = kLoopbackRate) {
-        dsound_test::UseLoopback(rate);
+    // Binaural: the output is headphones.
+    explicit LoopbackDevice(int rate = kLoopbackRate, bool binaural = false) {
+        dsound_test::UseLoopbackLayout(rate, dsound_test::LoopbackLayout::Stereo, binaural);
         EXPECT_EQ(DirectSoundCreate(nullptr, &ds, nullptr), DS_OK);
         if (!ds) return;
         DSBUFFERDESC desc{};

@@ -76,4 +76,18 @@ inline double LargestStep(const std::vector<float>& frames, int channels, int ch
     return largest;
 }
 
+// How many samples the right channel of interleaved stereo lags behind the left: the
+// peak of their cross-correlation within maxLag.
+inline int InterauralLag(const std::vector<float>& frames, int maxLag) {
+    const long n = static_cast<long>(frames.size() / 2);
+    int best = 0;
+    double peak = -1e300;
+    for (int lag = -maxLag; lag <= maxLag; ++lag) {
+        double sum = 0;
+        for (long i = maxLag; i + maxLag < n; ++i) sum += frames[2 * i] * frames[2 * (i + lag) + 1];
+        if (sum > peak) peak = sum, best = lag;
+    }
+    return best;
+}
+
 }  // namespace sound_testing

@@ -150,6 +150,18 @@ TEST(Windows, DialogFromTemplateHasCaptionSizeAndFont) {
     EXPECT_FALSE(CheckMenuRadioItem(menu, 32, 48, 64, MF_BYCOMMAND) || CheckMenuRadioItem(menu, 32, 99, 32, MF_BYCOMMAND));
     EXPECT_TRUE(CheckMenuRadioItem(menu, 2, 4, 3, MF_BYPOSITION));
     EXPECT_TRUE(user_host::SystemMenuItems(dialog)[3].checked);
+    // Inserted before an item named by command; deleted; greyed and back, the old state told.
+    EXPECT_TRUE(InsertMenuA(menu, 48, MF_BYCOMMAND | MF_STRING | MF_GRAYED, 80, "Inserted"));
+    EXPECT_FALSE(InsertMenuA(menu, 99, MF_BYCOMMAND | MF_STRING, 96, "Nowhere"));
+    EXPECT_TRUE(DeleteMenu(menu, 32, MF_BYCOMMAND));
+    EXPECT_FALSE(DeleteMenu(menu, 32, MF_BYCOMMAND));
+    items = user_host::SystemMenuItems(dialog);
+    ASSERT_EQ(items.size(), 7u);
+    EXPECT_TRUE(items[2].id == 80 && items[2].grayed && items[3].id == 48 && !items[3].grayed);
+    EXPECT_EQ(EnableMenuItem(menu, 80, MF_BYCOMMAND | MF_ENABLED), MF_GRAYED);
+    EXPECT_EQ(EnableMenuItem(menu, 48, MF_BYCOMMAND | MF_GRAYED), MF_ENABLED);
+    EXPECT_EQ(EnableMenuItem(menu, 99, MF_BYCOMMAND | MF_GRAYED), static_cast<UINT>(-1));
+    EXPECT_TRUE(!user_host::SystemMenuItems(dialog)[2].grayed && user_host::SystemMenuItems(dialog)[3].grayed);
     DestroyWindow(dialog);
 }
 

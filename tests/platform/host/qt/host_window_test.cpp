@@ -642,10 +642,15 @@ TEST_F(QtHostWindowTest, TheSystemMenuOffersTheProgramsEntryAndClose) {
     AppendMenuA(menu, MF_STRING, 32, "Either");
     AppendMenuA(menu, MF_STRING, 48, "Or");
     CheckMenuRadioItem(menu, 32, 48, 48, MF_BYCOMMAND);
+    EnableMenuItem(menu, 32, MF_BYCOMMAND | MF_GRAYED);
 
     SendNativeMouse(widget, QEvent::MouseButtonPress, QPoint(30, 30), Qt::RightButton);
     auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_NE(popup, nullptr);
+    // The window brought its menu up to date as it opened; a greyed item cannot be chosen.
+    EXPECT_EQ(Of(top, WM_INITMENU).size(), 1u);
+    EXPECT_FALSE(popup->actions()[2]->isEnabled());
+    EXPECT_TRUE(popup->actions()[3]->isEnabled());
     QStringList texts;
     for (QAction* a : popup->actions()) texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
     EXPECT_EQ(texts, (QStringList{"-", "About the player...", "Either", "Or", "-", "Close"}));
