@@ -46,8 +46,9 @@ CEarTest::~CEarTest() {
 bool CEarTest::Begin() {
     const std::string caption = m_pDlg->GetWindowText();
     char intro[1024];
-    std::snprintf(intro, sizeof intro, ResourceText(IDS_EARTEST_INTRO).c_str(), m_test.Count(),
-                  static_cast<int>(m_test.Sets().size()));
+    const int sets = static_cast<int>(m_test.Sets().size());
+    std::snprintf(intro, sizeof intro, ResourceText(sets > 1 ? IDS_EARTEST_INTRO : IDS_EARTEST_INTRO_ONE).c_str(),
+                  m_test.Count(), sets);
     if (::MessageBoxA(m_pDlg->m_hWnd, intro, ResourceText(IDS_EARTEST_CAPTION).c_str(), MB_OKCANCEL | MB_ICONINFORMATION) !=
         IDOK)
         return false;

@@ -65,6 +65,7 @@ constexpr UINT IDS_HRTF_NOTIMPORTED = 183;  // format: the file, the reason
 constexpr UINT IDS_EARTEST = 184;           // system-menu entry
 constexpr UINT IDS_EARTEST_CAPTION = 185;
 constexpr UINT IDS_EARTEST_INTRO = 186;     // format: bursts, sets
+constexpr UINT IDS_EARTEST_INTRO_ONE = 190; // format: bursts; only the built-in set on offer
 constexpr UINT IDS_EARTEST_NOBINAURAL = 187;
 constexpr UINT IDS_EARTEST_PROGRESS = 188;  // format: this burst, bursts
 constexpr UINT IDS_EARTEST_RESULTS = 189;   // format: the bursts, one line per set, the best set

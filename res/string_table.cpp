@@ -57,6 +57,13 @@ const StringEntry kStrings[] = {
      "room is in front of you, the bottom behind you, and your head is in the middle.\n\nThe test compares %d "
      "binaural sets (HRTF sets) and chooses the one that lets you place the sounds best. Esc or Exit ends it "
      "early."},
+    {IDS_EARTEST_INTRO_ONE,
+     "Put on your headphones.\n\nYou will hear %d short bursts of noise, one at a time, each from a hidden "
+     "direction around your head. After each one, click in the listening room where you heard it: the top of the "
+     "room is in front of you, the bottom behind you, and your head is in the middle.\n\nOnly the built-in "
+     "binaural set (HRTF set) is on offer, so the test shows how well you place sounds with it. Import others with "
+     "\"Import HRTF (SOFA file)…\" and test again to find the one that fits you best. Esc or Exit ends it "
+     "early."},
     {IDS_EARTEST_NOBINAURAL, "The sound output cannot play binaural 3D at the moment (OpenAL Soft renders it only "
                              "on a stereo output at 44.1 or 48 kHz), so the test cannot run."},
     {IDS_EARTEST_PROGRESS, "Burst %d of %d: click in the room where you heard it"},
