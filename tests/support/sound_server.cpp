@@ -300,12 +300,12 @@ std::vector<SinkInput> SoundServer::SinkInputs() {
             input.pid = std::strtol(Quoted(field).c_str(), nullptr, 10);
         } else if (starts("Buffer Latency:") || starts("Sink Latency:")) {
             input.aheadSeconds += std::strtod(field.c_str() + field.find(": ") + 2, nullptr) / 1e6;
-        } else if (starts("Sample Specification:")) {
-            std::istringstream spec(field.substr(21));
-            std::string format;
-            spec >> format >> frameBytes;
-            spec.ignore(2) >> rate;  // "2ch 48000Hz"
-            frameBytes *= format.find("32") != std::string::npos ? 4 : 2;
+        } else if (starts("Sample ")) {  // the stream's format: "s16le 2ch 48000Hz"
+            std::istringstream format(field.substr(field.find(':') + 1));
+            std::string sample;
+            format >> sample >> frameBytes;
+            format.ignore(2) >> rate;
+            frameBytes *= sample.find("32") != std::string::npos ? 4 : 2;
         } else if (starts("pulse.attr.tlength") && rate > 0) {
             input.aheadSeconds += std::strtod(Quoted(field).c_str(), nullptr) / frameBytes / rate;
         } else if (starts("node.latency")) {
