@@ -21,7 +21,6 @@ constexpr UINT kSetPollMs = 20;
 constexpr DWORD kSetWaitMs = 3000;
 // A click this close to the head names no direction.
 constexpr int kHeadRadius = 6;
-constexpr double kRadian = M_PI / 180.0;
 
 }  // namespace
 

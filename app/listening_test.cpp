@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr double kRadian = M_PI / 180.0;
 // Within this of straight left or right, front and back cannot be told apart by the
 // ear either: such bursts do not count towards confusions.
 constexpr double kSideZone = 20.0;

@@ -3,12 +3,15 @@
 // listener's answers were off and how often front and back were mixed up.
 #pragma once
 
+#include <cmath>
 #include <random>
 #include <string>
 #include <vector>
 
 // Azimuths in degrees clockwise from the front, as the room view shows them from above:
-// 0 ahead, 90 right, 180 behind, 270 left.
+// 0 ahead, 90 right, 180 behind, 270 left; one degree in radians:
+constexpr double kRadian = M_PI / 180.0;
+
 struct EarTrial {
     int set;  // index into the sets under test
     double azimuth;
