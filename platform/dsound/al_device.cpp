@@ -11,30 +11,19 @@ namespace {
 // OpenAL Soft's own default: 1024 frames at 44.1 kHz.
 constexpr double kDefaultUpdateSeconds = 1024.0 / 44100.0;
 
-struct OfferedSet {
-    ALCint index;
-    hrtf::SetLabel label;
-};
-
-// OpenAL Soft's sets that render at the device's rate (or may: their rate unknown), by
-// name, the built-in one first. Counting them has OpenAL Soft look for new files.
-std::vector<OfferedSet> OfferedSets(ALCdevice* device) {
-    std::vector<OfferedSet> sets;
-    if (!device || alcIsExtensionPresent(device, "ALC_SOFT_HRTF") != ALC_TRUE) return sets;
+// The sets the device offers (counting them has OpenAL Soft look for new files).
+std::vector<hrtf::OfferedSet> OfferedSets(ALCdevice* device) {
+    if (!device || alcIsExtensionPresent(device, "ALC_SOFT_HRTF") != ALC_TRUE) return {};
     ALCint rate = 0;
     ALCint count = 0;
     alcGetIntegerv(device, ALC_FREQUENCY, 1, &rate);
     alcGetIntegerv(device, ALC_NUM_HRTF_SPECIFIERS_SOFT, 1, &count);
+    std::vector<std::string> names;
     for (ALCint i = 0; i < count; ++i) {
         const ALCchar* name = alcGetStringiSOFT(device, ALC_HRTF_SPECIFIER_SOFT, i);
-        if (!name) continue;
-        hrtf::SetLabel label = hrtf::LabelOfSet(name);
-        if (label.rate != 0 && label.rate != static_cast<unsigned>(rate)) continue;
-        if (std::none_of(sets.begin(), sets.end(), [&](const OfferedSet& s) { return s.label.name == label.name; }))
-            sets.push_back(OfferedSet{i, std::move(label)});
+        names.emplace_back(name ? name : "");
     }
-    std::stable_partition(sets.begin(), sets.end(), [](const OfferedSet& s) { return s.label.builtIn; });
-    return sets;
+    return hrtf::SetsOnOffer(names, static_cast<unsigned>(rate));
 }
 
 }  // namespace
@@ -71,8 +60,8 @@ std::vector<ALCint> AlDevice::Attributes(const OutputRequest& request, ALCdevice
     }
     if (request.hrtf) attributes.insert(attributes.end(), {ALC_HRTF_SOFT, *request.hrtf ? ALC_TRUE : ALC_FALSE});
     // Named even where OpenAL Soft decides on binaural by itself: it renders with it then.
-    const std::vector<OfferedSet> sets = OfferedSets(device);
-    const auto asked = std::find_if(sets.begin(), sets.end(), [&](const OfferedSet& s) { return s.label.name == request.hrtfSet; });
+    const std::vector<hrtf::OfferedSet> sets = OfferedSets(device);
+    const auto asked = std::find_if(sets.begin(), sets.end(), [&](const hrtf::OfferedSet& s) { return s.name == request.hrtfSet; });
     if (!sets.empty()) attributes.insert(attributes.end(), {ALC_HRTF_ID_SOFT, (asked != sets.end() ? *asked : sets.front()).index});
     attributes.push_back(0);
     return attributes;
@@ -80,7 +69,7 @@ std::vector<ALCint> AlDevice::Attributes(const OutputRequest& request, ALCdevice
 
 std::vector<std::string> AlDevice::HrtfSets() const {
     std::vector<std::string> names;
-    for (const OfferedSet& set : OfferedSets(Handle())) names.push_back(set.label.name);
+    for (const hrtf::OfferedSet& set : OfferedSets(Handle())) names.push_back(set.name);
     return names;
 }
 

@@ -16,11 +16,16 @@
 #include <vector>
 
 #include "platform/dsound/al_api.h"
-#include "platform/dsound/server_watch.h"
+#include "platform/pulse/server_watch.h"
 #include "platform/dsound/voice_tails.h"
 #include "platform/kernel/types.h"
 
 namespace dsound_detail {
+
+// What the sound server says of the output, from its watch.
+using sound_server::ServerFacts;
+using sound_server::ServerWatch;
+using sound_server::SinkFacts;
 
 struct LoopbackSettings {
     int sampleRate = 0;  // 0: real output devices

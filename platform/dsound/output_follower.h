@@ -5,7 +5,6 @@
 #pragma once
 
 #include "platform/dsound/al_device.h"
-#include "platform/dsound/server_watch.h"
 
 namespace dsound_detail {
 

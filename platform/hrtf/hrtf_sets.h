@@ -39,4 +39,14 @@ struct SetLabel {
 };
 SetLabel LabelOfSet(const std::string& openalName);
 
+// Of OpenAL Soft's sets (by its names, in its order), those an output at the rate can
+// render with (or may: their rate unknown), once per name, the built-in one first: each by
+// its place in OpenAL Soft's list and the name a listener knows it by.
+struct OfferedSet {
+    int index;
+    std::string name;
+    bool builtIn;
+};
+std::vector<OfferedSet> SetsOnOffer(const std::vector<std::string>& openalNames, unsigned rate);
+
 }  // namespace hrtf

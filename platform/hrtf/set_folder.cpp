@@ -234,4 +234,16 @@ SetLabel LabelOfSet(const std::string& openalName) {
     return label;
 }
 
+std::vector<OfferedSet> SetsOnOffer(const std::vector<std::string>& openalNames, unsigned rate) {
+    std::vector<OfferedSet> sets;
+    for (std::size_t i = 0; i < openalNames.size(); ++i) {
+        const SetLabel label = LabelOfSet(openalNames[i]);
+        if (!label.name.empty() && (label.rate == 0 || label.rate == rate) &&
+            std::none_of(sets.begin(), sets.end(), [&](const OfferedSet& s) { return s.name == label.name; }))
+            sets.push_back(OfferedSet{static_cast<int>(i), label.name, label.builtIn});
+    }
+    std::stable_partition(sets.begin(), sets.end(), [](const OfferedSet& s) { return s.builtIn; });
+    return sets;
+}
+
 }  // namespace hrtf

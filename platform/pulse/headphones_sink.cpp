@@ -1,12 +1,12 @@
-#include "platform/dsound/headphones_sink.h"
+#include "platform/pulse/headphones_sink.h"
 
 #include <algorithm>
 #include <cctype>
 #include <string>
 
-#include "platform/dsound/pulse_library.h"
+#include "platform/pulse/pulse_library.h"
 
-namespace dsound_detail {
+namespace sound_server {
 namespace {
 
 std::string Lower(const char* text) {
@@ -50,4 +50,4 @@ bool IsHeadphonesSink(const PulseLibrary& pa, const pa_sink_info& sink) {
            HeadsetProfile(pa.proplist_gets(sink.proplist, "api.bluez5.profile"));
 }
 
-}  // namespace dsound_detail
+}  // namespace sound_server

@@ -6,10 +6,10 @@
 
 #include <pulse/introspect.h>
 
-namespace dsound_detail {
+namespace sound_server {
 
 struct PulseLibrary;
 
 bool IsHeadphonesSink(const PulseLibrary& pa, const pa_sink_info& sink);
 
-}  // namespace dsound_detail
+}  // namespace sound_server

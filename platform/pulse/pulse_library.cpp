@@ -1,8 +1,8 @@
-#include "platform/dsound/pulse_library.h"
+#include "platform/pulse/pulse_library.h"
 
 #include <dlfcn.h>
 
-namespace dsound_detail {
+namespace sound_server {
 namespace {
 
 template <typename Function>
@@ -51,4 +51,4 @@ const PulseLibrary* Pulse() {
     return loaded;
 }
 
-}  // namespace dsound_detail
+}  // namespace sound_server

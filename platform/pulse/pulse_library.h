@@ -10,7 +10,7 @@
 #include <pulse/proplist.h>
 #include <pulse/subscribe.h>
 
-namespace dsound_detail {
+namespace sound_server {
 
 struct PulseLibrary {
     decltype(&pa_mainloop_new) mainloop_new = nullptr;
@@ -40,4 +40,4 @@ struct PulseLibrary {
 // is missing, which the caller takes as "no server to ask".
 const PulseLibrary* Pulse();
 
-}  // namespace dsound_detail
+}  // namespace sound_server

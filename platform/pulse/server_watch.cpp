@@ -1,4 +1,4 @@
-#include "platform/dsound/server_watch.h"
+#include "platform/pulse/server_watch.h"
 
 #include <unistd.h>
 
@@ -8,10 +8,10 @@
 #include <memory>
 #include <utility>
 
-#include "platform/dsound/headphones_sink.h"
-#include "platform/dsound/pulse_library.h"
+#include "platform/pulse/headphones_sink.h"
+#include "platform/pulse/pulse_library.h"
 
-namespace dsound_detail {
+namespace sound_server {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -275,4 +275,4 @@ void ServerWatch::Run() {
     }
 }
 
-}  // namespace dsound_detail
+}  // namespace sound_server

@@ -15,7 +15,7 @@
 #include <string>
 #include <thread>
 
-namespace dsound_detail {
+namespace sound_server {
 
 struct SinkFacts {
     std::string name;
@@ -71,4 +71,4 @@ private:
     std::thread m_thread;
 };
 
-}  // namespace dsound_detail
+}  // namespace sound_server
